@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the native edition and runs the benchmark
+# in the folder this script was called from (the drive under test).
+set -euo pipefail
+here=$PWD
+repo=$(cd "$(dirname "$0")/.." && pwd)
+(
+  cd "$repo"
+  bash scripts/setup.sh --build-only
+  cmake --preset native >/dev/null
+  cmake --build --preset native -j"$(nproc)" --target quillmark >/dev/null
+)
+cd "$here"
+exec "$repo/build/native/quillmark" "$@"

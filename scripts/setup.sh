@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs what building and testing Quillmark needs on Debian. Idempotent:
+# packages already present are not touched, and apt's lists are refreshed
+# only when something is missing.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ccache googletest libssl-dev pkg-config
+  clang libclang-rt-14-dev
+  g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
+  wine wine64 xvfb xdotool x11-utils imagemagick fonts-liberation fonts-dejavu-core
+  fio zip unzip python3
+)
+if [ "${1:-}" = "--build-only" ]; then
+  packages=(build-essential cmake libssl-dev pkg-config)
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+  [ "$status" = "install ok installed" ] || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

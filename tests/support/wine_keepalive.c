@@ -1,0 +1,5 @@
+#include <windows.h>
+
+int main(void) {
+  for (;;) Sleep(INFINITE);
+}
