@@ -26,6 +26,16 @@ enum class OpenMode {
   CreateAlwaysWrite,
   // Read only, shared for reading, an existing file.
   OpenExistingRead,
+  // Read and write, no sharing, an existing file or, when there is none, a
+  // new empty one (OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL). A report about to be
+  // encrypted into its validation file.
+  OpenAlwaysReadWriteExclusive,
+  // Read and write, no sharing, created anew or truncated (CREATE_ALWAYS,
+  // FILE_ATTRIBUTE_NORMAL). Text reports and validation files.
+  CreateAlwaysReadWriteExclusive,
+  // Write only, no sharing, an existing file truncated (TRUNCATE_EXISTING).
+  // The second try for validation files.
+  TruncateExistingWriteExclusive,
 };
 
 struct FileOps {

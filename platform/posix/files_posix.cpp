@@ -25,6 +25,9 @@ FileHandle Open(const Text& path, OpenMode mode) {
     case OpenMode::OpenExistingReadExclusive: flags |= O_RDONLY; break;
     case OpenMode::CreateAlwaysWrite: flags |= O_WRONLY | O_CREAT | O_TRUNC; break;
     case OpenMode::OpenExistingRead: flags |= O_RDONLY; break;
+    case OpenMode::OpenAlwaysReadWriteExclusive: flags |= O_RDWR | O_CREAT; break;
+    case OpenMode::CreateAlwaysReadWriteExclusive: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+    case OpenMode::TruncateExistingWriteExclusive: flags |= O_WRONLY | O_TRUNC; break;
   }
   int fd;
   do {

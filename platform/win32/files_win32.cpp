@@ -28,6 +28,15 @@ FileHandle Open(const Text& path, OpenMode mode) {
     case OpenMode::OpenExistingRead:
       access = GENERIC_READ, share = FILE_SHARE_READ, disposition = OPEN_EXISTING;
       break;
+    case OpenMode::OpenAlwaysReadWriteExclusive:
+      access = GENERIC_READ | GENERIC_WRITE, share = 0, disposition = OPEN_ALWAYS;
+      break;
+    case OpenMode::CreateAlwaysReadWriteExclusive:
+      access = GENERIC_READ | GENERIC_WRITE, share = 0, disposition = CREATE_ALWAYS;
+      break;
+    case OpenMode::TruncateExistingWriteExclusive:
+      access = GENERIC_WRITE, share = 0, disposition = TRUNCATE_EXISTING;
+      break;
   }
   HANDLE handle = CreateFileW(Wide(path), access, share, nullptr, disposition, attributes, nullptr);
   return handle == INVALID_HANDLE_VALUE ? nullptr : reinterpret_cast<FileHandle>(handle);
