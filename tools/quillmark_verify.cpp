@@ -1,0 +1,96 @@
+// quillmark-verify: reads a validation file back.
+//
+//   quillmark-verify FILE.verify               the report, to standard output
+//   quillmark-verify FILE.verify -o REPORT     the report, into the file REPORT
+//   quillmark-verify FILE.verify REPORT        does FILE.verify hold REPORT?
+//
+// Exit status: 0 done (or match), 1 mismatch, 2 the validation file (or the
+// report to compare) cannot be read or is not a validation file, 3 usage or
+// the output cannot be written.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "export/validation_check.h"
+#include "export/whole_file.h"
+#include "platform/standard_output.h"
+#include "platform/text.h"
+
+namespace qm {
+namespace {
+
+constexpr int EXIT_MATCH = 0;
+constexpr int EXIT_MISMATCH = 1;
+constexpr int EXIT_MALFORMED = 2;
+constexpr int EXIT_USAGE = 3;
+
+void Say(const std::string& line) {
+  std::fputs((line + "\n").c_str(), stderr);
+  std::fflush(stderr);
+}
+
+const char* Problem(ValidationCheck check) {
+  switch (check) {
+    case ValidationCheck::Valid: return "valid";
+    case ValidationCheck::BadSize: return "its size is not 4096 x N + 4 bytes";
+    case ValidationCheck::BadTrailer: return "its last four bytes do not count 1..4096 report bytes";
+    case ValidationCheck::BadPadding: return "it was not made with this program's key, or is damaged";
+    case ValidationCheck::CipherFailed: return "AES is not available";
+  }
+  return "unknown";
+}
+
+int Usage() {
+  Say("usage: quillmark-verify FILE.verify [-o REPORT]   writes the report held in FILE.verify");
+  Say("       quillmark-verify FILE.verify REPORT        says whether FILE.verify holds REPORT");
+  return EXIT_USAGE;
+}
+
+int Run(const std::vector<Text>& args) {
+  if (args.size() != 1 && args.size() != 2 && !(args.size() == 3 && args[1] == u"-o")) return Usage();
+  std::string file;
+  if (!ReadWholeFile(args[0], &file)) {
+    Say("cannot read " + Utf8(args[0]));
+    return EXIT_MALFORMED;
+  }
+  std::string report;
+  ValidationCheck check = DecryptValidation(file, &report);
+  if (check != ValidationCheck::Valid) {
+    Say(Utf8(args[0]) + " is not a validation file: " + Problem(check));
+    return EXIT_MALFORMED;
+  }
+  if (args.size() == 1) return WriteStandardOutput(report.data(), report.size()) ? EXIT_MATCH : EXIT_USAGE;
+  if (args.size() == 3) {
+    if (WriteWholeFile(args[2], OpenMode::CreateAlwaysWrite, report)) return EXIT_MATCH;
+    Say("cannot write " + Utf8(args[2]));
+    return EXIT_USAGE;
+  }
+  std::string given;
+  if (!ReadWholeFile(args[1], &given)) {
+    Say("cannot read " + Utf8(args[1]));
+    return EXIT_MALFORMED;
+  }
+  const bool match = given == report;
+  std::string verdict = match ? "match" : "mismatch";
+  std::fputs((verdict + "\n").c_str(), stdout);
+  return match ? EXIT_MATCH : EXIT_MISMATCH;
+}
+
+}  // namespace
+}  // namespace qm
+
+// Arguments arrive as UTF-16 on Windows (wmain, linked with -municode) and
+// as UTF-8 elsewhere, so that any file name survives.
+#ifdef _WIN32
+int wmain(int argc, wchar_t** argv) {
+  std::vector<qm::Text> args;
+  for (int i = 1; i < argc; ++i) args.emplace_back(reinterpret_cast<const char16_t*>(argv[i]));
+  return qm::Run(args);
+}
+#else
+int main(int argc, char** argv) {
+  std::vector<qm::Text> args;
+  for (int i = 1; i < argc; ++i) args.push_back(qm::FromUtf8(argv[i]));
+  return qm::Run(args);
+}
+#endif
