@@ -1,0 +1,19 @@
+// The drive under test: the drive of the current directory, where the test
+// files are written.
+#pragma once
+
+#include "platform/text.h"
+
+namespace qm {
+
+// The first three characters of the current directory, with a backslash
+// appended first when it does not end in one: C:\ for C:\Bench. Fewer when
+// the path is shorter; empty when the directory cannot be had.
+using DriveUnderTest = Text;
+
+DriveUnderTest DriveUnderTestRoot();
+
+// The same, from a given path (the current directory as the system spells it).
+DriveUnderTest DriveUnderTestOf(const Text& currentDirectory);
+
+}  // namespace qm
