@@ -1,0 +1,85 @@
+#include "ui/comparison_layout.h"
+
+#include <cmath>
+#include <cstdint>
+
+namespace qm {
+
+const std::array<ReferenceResult, REFERENCE_ROW_COUNT>& ReferenceResults() {
+  static const std::array<ReferenceResult, REFERENCE_ROW_COUNT> results{{
+      {u"Crucial P2 2280 SSD - 500 GB", 78, 1},
+      {u"WD Black SN850 - 500 GB", 137, 2},
+      {u"WD Black SN850 - INTEL RAID 0 - 1 TB", 123, 3},
+      {u"Samsung SSD 850 Pro - 256 GB", 26, 4},
+      {u"Samsung SSD 860 Pro - 512 GB", 52, 5},
+      {u"Samsung SSD 860 Pro - 256 GB", 83, 6},
+      {u"WDC PC SN730 - 512 GB", 103, 7},
+      // Open slots show a sliver, not an empty bar.
+      {u"Send Your Result Please", 1, 0},
+      {u"Send Your Result Please", 1, 0},
+      {u"Send Your Result Please", 1, 0},
+      {u"Send Your Result Please", 1, 0},
+      {u"Send Your Result Please", 1, 0},
+      {u"Send Your Result Please", 1, 0},
+      {u"Send Your Result Please", 1, 0},
+  }};
+  return results;
+}
+
+int ShotOfSelector(int selector) {
+  if (selector < 1 || selector > REFERENCE_ROW_COUNT) return OWN_RESULT_SHOT;
+  return ReferenceResults()[selector - 1].shot;
+}
+
+int CompareBarValue(double mbPerSecond) {
+  // A zero average makes the speed infinite; NaN and negatives cannot come
+  // from a run but must not reach the integer conversion either.
+  if (!(mbPerSecond > 0.0)) return 0;
+  const double hundredths = mbPerSecond * 100.0;
+  if (hundredths >= COMPARE_BAR_MAXIMUM) return COMPARE_BAR_MAXIMUM;
+  // Ties to even, whatever rounding mode happens to be in force.
+  const double floor = std::floor(hundredths);
+  const double fraction = hundredths - floor;
+  int value = static_cast<int>(floor);
+  if (fraction > 0.5 || (fraction == 0.5 && value % 2 != 0)) ++value;
+  return value;
+}
+
+int ScaleToDpi(int value, int dpi) {
+  const int64_t product = int64_t{value} * dpi;
+  const int64_t half = 96 / 2;
+  return static_cast<int>(product >= 0 ? (product + half) / 96 : (product - half) / 96);
+}
+
+namespace {
+
+Box Scaled(Dpi dpi, int x, int y, int width, int height) {
+  return {ScaleToDpi(x, dpi.x), ScaleToDpi(y, dpi.y), ScaleToDpi(width, dpi.x), ScaleToDpi(height, dpi.y)};
+}
+
+}  // namespace
+
+ComparisonLayout LayoutAt(Dpi dpi) {
+  ComparisonLayout layout{};
+  layout.clientWidth = ScaleToDpi(969, dpi.x);
+  layout.clientHeight = ScaleToDpi(806, dpi.y);
+  layout.statusFieldWidth = ScaleToDpi(969, dpi.x);
+  layout.driveBox = Scaled(dpi, 20, 15, 260, 95);
+  layout.speedHeading = Scaled(dpi, 20, 120, 260, 15);
+  layout.scale = Scaled(dpi, 21, 135, 0, 0);
+  layout.ownBar = Scaled(dpi, 20, 160, 260, 10);
+  layout.slotSelector[0] = Scaled(dpi, 295, 160, 12, 12);
+  for (int k = 1; k <= REFERENCE_ROW_COUNT; ++k) {
+    layout.referenceLabel[k] = Scaled(dpi, 20, 160 + 40 * k, 260, 15);
+    layout.referenceBar[k] = Scaled(dpi, 20, 180 + 40 * k, 260, 10);
+    layout.slotSelector[k] = Scaled(dpi, 295, 180 + 40 * k, 12, 12);
+  }
+  layout.shotView = Scaled(dpi, 325, 1, 0, 0);
+  return layout;
+}
+
+Origin CentredOrigin(int screenWidth, int screenHeight, int outerWidth, int outerHeight) {
+  return {(screenWidth - outerWidth) / 2, (screenHeight - outerHeight) / 2};
+}
+
+}  // namespace qm
