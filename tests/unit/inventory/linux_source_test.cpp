@@ -1,0 +1,109 @@
+// The Linux source of the management objects: its decoders on hand-made
+// inputs, and the real source of this machine.
+#include <gtest/gtest.h>
+
+#include "inventory/system_info_panel.h"
+#include "inventory/wmi_query.h"
+#include "platform/posix/wmi_linux_decode.h"
+
+namespace qm {
+namespace {
+
+// One SMBIOS structure: formatted area (header included) and its strings.
+void AddStructure(std::vector<uint8_t>& table, std::vector<uint8_t> formatted,
+                  std::vector<std::string> strings) {
+  formatted[1] = static_cast<uint8_t>(formatted.size());
+  table.insert(table.end(), formatted.begin(), formatted.end());
+  for (const std::string& s : strings) {
+    table.insert(table.end(), s.begin(), s.end());
+    table.push_back(0);
+  }
+  if (strings.empty()) table.push_back(0);
+  table.push_back(0);
+}
+
+std::vector<uint8_t> MemoryDevice(uint16_t size, uint16_t speed, uint8_t manufacturer,
+                                  uint32_t extendedSize = 0, size_t length = 0x28) {
+  std::vector<uint8_t> d(length, 0);
+  d[0] = 17;
+  d[0x0C] = size & 0xFF, d[0x0D] = size >> 8;
+  d[0x15] = speed & 0xFF, d[0x16] = speed >> 8;
+  d[0x17] = manufacturer;
+  for (int i = 0; i < 4; ++i) d[0x1C + i] = static_cast<uint8_t>(extendedSize >> (8 * i));
+  return d;
+}
+
+TEST(LinuxSource, SmbiosMemoryModules) {
+  std::vector<uint8_t> table;
+  AddStructure(table, {0, 0, 0, 0, 1, 2, 3}, {"BIOS vendor", "1.0"});         // type 0
+  AddStructure(table, MemoryDevice(0x2000, 3200, 2), {"DIMM 0", "Samsung"});  // 8 GiB
+  AddStructure(table, MemoryDevice(0, 0, 0), {});                             // empty slot
+  AddStructure(table, MemoryDevice(0x7FFF, 0, 1, 32768), {"Micron"});         // extended size, no speed
+  AddStructure(table, MemoryDevice(0x8000 | 512, 2400, 0), {});               // 512 KB, no maker
+  AddStructure(table, MemoryDevice(0x1000, 2133, 1, 0, 0x15), {"Old"});       // too short for speed/maker
+  AddStructure(table, {127, 0, 0, 0}, {});
+  AddStructure(table, MemoryDevice(0x1000, 1, 1), {"after end"});
+
+  std::vector<MemoryModule> modules = DecodeSmbiosMemoryModules(table);
+  ASSERT_EQ(modules.size(), 4u);
+  EXPECT_EQ(modules[0].capacityBytes, 8589934592u);
+  EXPECT_EQ(modules[0].speedMts, 3200u);
+  EXPECT_EQ(modules[0].manufacturer, "Samsung");
+  EXPECT_EQ(modules[1].capacityBytes, 34359738368u);
+  EXPECT_EQ(modules[1].speedMts, std::nullopt);
+  EXPECT_EQ(modules[1].manufacturer, "Micron");
+  EXPECT_EQ(modules[2].capacityBytes, 524288u);
+  EXPECT_EQ(modules[2].manufacturer, std::nullopt);
+  EXPECT_EQ(modules[3].capacityBytes, 4294967296u);
+  EXPECT_EQ(modules[3].speedMts, std::nullopt);
+
+  // A table cut inside a structure ends the walk without reading past it.
+  std::vector<uint8_t> cut(table.begin(), table.begin() + 20);
+  EXPECT_TRUE(DecodeSmbiosMemoryModules(cut).empty());
+}
+
+TEST(LinuxSource, CpuInfoOsReleaseAndPciNames) {
+  std::vector<CpuInfoEntry> cpus = ParseCpuInfo(
+      "processor\t: 0\nvendor_id\t: GenuineIntel\ncpu family\t: 6\nmodel\t\t: 158\n"
+      "model name\t: Intel(R) Core(TM) i7-8700 CPU @ 3.20GHz\nstepping\t: 10\ncpu cores\t: 6\n\n"
+      "processor\t: 1\nvendor_id\t: AuthenticAMD\ncpu family\t: 25\nmodel\t\t: 1\nstepping\t: 1\n");
+  ASSERT_EQ(cpus.size(), 2u);
+  EXPECT_EQ(cpus[0].modelName, "Intel(R) Core(TM) i7-8700 CPU @ 3.20GHz");
+  EXPECT_EQ(cpus[0].cpuCores, "6");
+  EXPECT_EQ(ProcessorCaption(cpus[0], "x86_64"), "Intel64 Family 6 Model 158 Stepping 10");
+  EXPECT_EQ(ProcessorCaption(cpus[1], "x86_64"), "AMD64 Family 25 Model 1 Stepping 1");
+  EXPECT_EQ(ProcessorCaption(CpuInfoEntry{}, "aarch64"), "aarch64");
+
+  EXPECT_EQ(CacheSizeKb("512K\n"), 512u);
+  EXPECT_EQ(CacheSizeKb("32M"), 32768u);
+  EXPECT_EQ(CacheSizeKb("K"), std::nullopt);
+
+  const char* osRelease =
+      "NAME=\"Debian GNU/Linux\"\nPRETTY_NAME=\"Debian \\\"GNU\\\"/Linux 12\"\nID=debian\n";
+  EXPECT_EQ(OsReleaseValue(osRelease, "PRETTY_NAME"), "Debian \"GNU\"/Linux 12");
+  EXPECT_EQ(OsReleaseValue(osRelease, "ID"), "debian");
+  EXPECT_EQ(OsReleaseValue(osRelease, "NAM"), std::nullopt);
+
+  const char* pciIds =
+      "# comment\n10de  NVIDIA Corporation\n\t1b81  GP104 [GeForce GTX 1070]\n\t\t1043 8598  Subsystem\n"
+      "1af4  Red Hat, Inc.\n\t1050  Virtio 1.0 GPU\n";
+  EXPECT_EQ(PciDeviceName(pciIds, 0x10de, 0x1b81), "NVIDIA Corporation GP104 [GeForce GTX 1070]");
+  EXPECT_EQ(PciDeviceName(pciIds, 0x10de, 0x1050), "NVIDIA Corporation");
+  EXPECT_EQ(PciDeviceName(pciIds, 0x1af4, 0x1050), "Red Hat, Inc. Virtio 1.0 GPU");
+  EXPECT_EQ(PciDeviceName(pciIds, 0x8086, 0x1050), std::nullopt);
+}
+
+TEST(LinuxSource, ThisMachineHasAProcessorAndAnOperatingSystem) {
+  SystemInventory inventory;
+  std::vector<Text> messages;
+  QuerySystemInventory(
+      inventory, [&](const Text& caption, const Text& text) { messages.push_back(caption + u": " + text); });
+  for (const Text& line : SystemInfoLines(inventory)) std::printf("%s\n", Utf8(line).c_str());
+  for (const Text& message : messages) std::printf("message %s\n", Utf8(message).c_str());
+  EXPECT_FALSE(EntryValue(inventory.processorName, 6).empty());
+  EXPECT_FALSE(EntryValue(inventory.osName, 9).empty());
+  EXPECT_FALSE(EntryValue(inventory.processorThreads, 13).empty());
+}
+
+}  // namespace
+}  // namespace qm
