@@ -1,11 +1,11 @@
 // Storage on Windows: drive letters, volume information, and device handles
 // for DeviceIoControl, straight through.
-#include <winioctl.h>
-
 #include <vector>
 
 #include "platform/storage.h"
 #include "platform/win32/wide.h"
+
+#include <winioctl.h>
 
 namespace qm {
 
