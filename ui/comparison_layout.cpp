@@ -1,7 +1,9 @@
 #include "ui/comparison_layout.h"
 
-#include <cmath>
+#include <algorithm>
 #include <cstdint>
+
+#include "engine/speed.h"
 
 namespace qm {
 
@@ -32,17 +34,9 @@ int ShotOfSelector(int selector) {
 }
 
 int CompareBarValue(double mbPerSecond) {
-  // A zero average makes the speed infinite; NaN and negatives cannot come
-  // from a run but must not reach the integer conversion either.
-  if (!(mbPerSecond > 0.0)) return 0;
-  const double hundredths = mbPerSecond * 100.0;
-  if (hundredths >= COMPARE_BAR_MAXIMUM) return COMPARE_BAR_MAXIMUM;
-  // Ties to even, whatever rounding mode happens to be in force.
-  const double floor = std::floor(hundredths);
-  const double fraction = hundredths - floor;
-  int value = static_cast<int>(floor);
-  if (fraction > 0.5 || (fraction == 0.5 && value % 2 != 0)) ++value;
-  return value;
+  // The main window's rule, held inside this bar's range: an average of 0 ms
+  // makes the speed infinite, which must give a full bar, not an overflow.
+  return std::clamp(SpeedBarValue(mbPerSecond), 0, COMPARE_BAR_MAXIMUM);
 }
 
 int ScaleToDpi(int value, int dpi) {

@@ -46,8 +46,7 @@ constexpr int OWN_RESULT_SHOT = -1;
 int ShotOfSelector(int selector);
 
 // A speed in MB/s as a bar value: hundredths, rounded to the nearest with
-// ties to even, held inside the bar's range 0..170 (no speed at all, or
-// none that makes sense, is an empty bar).
+// ties to even as the main window's speed bar, held inside the range 0..170.
 int CompareBarValue(double mbPerSecond);
 
 struct Dpi {
