@@ -1,0 +1,21 @@
+// quillmark.exe: the small file write benchmark's window.
+#include <windows.h>
+
+#include "ui/end_program.h"
+#include "ui/event_loop.h"
+#include "ui/main_program.h"
+#include "ui/startup.h"
+
+namespace qm {
+
+MainProgram& Program() {
+  static MainProgram program;
+  return program;
+}
+
+}  // namespace qm
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  qm::Startup(instance);
+  qm::RunEventLoop();
+}
