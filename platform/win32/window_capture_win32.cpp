@@ -75,6 +75,10 @@ CaptureResult CaptureWindow(WindowRef ref, Picture24* picture) {
     result = CaptureResult::NoWindow;
     if (window != nullptr && IsWindow(window)) {
       SetWindowLongPtrW(window, GWL_STYLE, GetWindowLongPtrW(window, GWL_STYLE) | WS_CLIPSIBLINGS);
+      // HWND_BOTTOM alone ends a topmost state on Windows but not under Wine;
+      // dropping it first gives the same end state on both.
+      if (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST)
+        SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
       SetWindowPos(window, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
       RECT outer{};
       GetWindowRect(window, &outer);

@@ -1,0 +1,142 @@
+// Window pictures on the Win32 backend (under Wine here): a real window with
+// a child control, captured at its outer size with frame and children.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "engine/program_title.h"
+#include "export/bmp_file.h"
+#include "export/window_snapshot.h"
+#include "platform/window_capture.h"
+
+namespace qm {
+namespace {
+
+const COLORREF WINDOW_COLOUR = RGB(64, 120, 64);
+const COLORREF CHILD_COLOUR = RGB(200, 30, 30);
+
+LRESULT CALLBACK ChildProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_ERASEBKGND) {
+    RECT area;
+    GetClientRect(window, &area);
+    HBRUSH brush = CreateSolidBrush(CHILD_COLOUR);
+    FillRect(reinterpret_cast<HDC>(wParam), &area, brush);
+    DeleteObject(brush);
+    return 1;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void Pump() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+}
+
+// A topmost window of the program's title with a client area of 200 x 150
+// in WINDOW_COLOUR and a 50 x 40 child at (20, 30) in CHILD_COLOUR.
+struct TestWindow {
+  HWND window = nullptr;
+  HWND child = nullptr;
+  HBRUSH brush = nullptr;
+
+  TestWindow() {
+    brush = CreateSolidBrush(WINDOW_COLOUR);
+    WNDCLASSW parentClass{};
+    parentClass.lpfnWndProc = DefWindowProcW;
+    parentClass.hInstance = GetModuleHandleW(nullptr);
+    parentClass.hbrBackground = brush;
+    parentClass.lpszClassName = L"QmCaptureTestParent";
+    RegisterClassW(&parentClass);
+    WNDCLASSW childClass{};
+    childClass.lpfnWndProc = ChildProc;
+    childClass.hInstance = GetModuleHandleW(nullptr);
+    childClass.lpszClassName = L"QmCaptureTestChild";
+    RegisterClassW(&childClass);
+
+    RECT outer{0, 0, 200, 150};
+    AdjustWindowRectEx(&outer, WS_CAPTION | WS_SYSMENU, FALSE, 0);
+    window = CreateWindowExW(0, L"QmCaptureTestParent", reinterpret_cast<const wchar_t*>(PROGRAM_TITLE),
+                             WS_CAPTION | WS_SYSMENU, 15, 5, outer.right - outer.left,
+                             outer.bottom - outer.top, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    child = CreateWindowExW(0, L"QmCaptureTestChild", L"", WS_CHILD | WS_VISIBLE, 20, 30, 50, 40, window,
+                            nullptr, GetModuleHandleW(nullptr), nullptr);
+    ShowWindow(window, SW_SHOWNORMAL);
+    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    UpdateWindow(window);
+    Pump();
+  }
+  ~TestWindow() {
+    DestroyWindow(window);
+    Pump();
+    DeleteObject(brush);
+  }
+
+  // A client point as a pixel position in the picture (outer rectangle).
+  POINT InPicture(int x, int y) const {
+    RECT outer;
+    GetWindowRect(window, &outer);
+    POINT point{x, y};
+    ClientToScreen(window, &point);
+    return {point.x - outer.left, point.y - outer.top};
+  }
+};
+
+COLORREF PixelAt(const Picture24& picture, POINT at) {
+  size_t offset = RowBytes(picture.width) * static_cast<size_t>(picture.height - 1 - at.y) +
+                  static_cast<size_t>(at.x) * 3;
+  return RGB(picture.pixels[offset + 2], picture.pixels[offset + 1], picture.pixels[offset]);
+}
+
+TEST(WindowCapture, OuterSizeWithFrameAndChildren) {
+  TestWindow test;
+  ASSERT_NE(test.window, nullptr);
+  WindowRef found = FindTopLevelWindow(PROGRAM_TITLE);
+  ASSERT_EQ(found, reinterpret_cast<WindowRef>(test.window));
+
+  Picture24 picture;
+  ASSERT_EQ(CaptureWindow(found, &picture), CaptureResult::Captured);
+  RECT outer;
+  GetWindowRect(test.window, &outer);
+  EXPECT_EQ(picture.width, outer.right - outer.left);
+  EXPECT_EQ(picture.height, outer.bottom - outer.top);
+  EXPECT_GT(picture.width, 200);  // the frame is included
+  ASSERT_EQ(picture.pixels.size(), RowBytes(picture.width) * picture.height);
+
+  EXPECT_EQ(PixelAt(picture, test.InPicture(150, 100)), WINDOW_COLOUR);
+  EXPECT_EQ(PixelAt(picture, test.InPicture(199, 149)), WINDOW_COLOUR);
+  EXPECT_EQ(PixelAt(picture, test.InPicture(45, 50)), CHILD_COLOUR);
+  EXPECT_NE(PixelAt(picture, {2, 2}), WINDOW_COLOUR);  // the frame, not the client area
+
+  // The window now clips its siblings and is no longer topmost.
+  EXPECT_TRUE(GetWindowLongPtrW(test.window, GWL_STYLE) & WS_CLIPSIBLINGS);
+  EXPECT_FALSE(GetWindowLongPtrW(test.window, GWL_EXSTYLE) & WS_EX_TOPMOST);
+}
+
+TEST(WindowCapture, NoWindowNoPicture) {
+  Picture24 picture;
+  EXPECT_EQ(CaptureWindow(nullptr, &picture), CaptureResult::NoWindow);
+  EXPECT_EQ(FindTopLevelWindow(u"No window has this title 7f3a"), nullptr);
+  EXPECT_EQ(picture.width, 0);
+}
+
+TEST(WindowCapture, OwnSnapshotOfTheMainWindow) {
+  TestWindow test;
+  const auto folder = std::filesystem::temp_directory_path() / "qm_export_capture";
+  std::filesystem::create_directories(folder);
+  const auto previous = std::filesystem::current_path();
+  std::filesystem::current_path(folder);
+  ExportHooks hooks{[](const Text&) {}, [] {}, MainWindowCapture()};
+  EXPECT_TRUE(SaveOwnSnapshot(hooks));
+  RECT outer;
+  GetWindowRect(test.window, &outer);
+  const auto bytes = std::filesystem::file_size("this_sys.bmp");
+  EXPECT_EQ(bytes, 54 + RowBytes(outer.right - outer.left) * (outer.bottom - outer.top));
+  std::filesystem::current_path(previous);
+  std::filesystem::remove_all(folder);
+}
+
+}  // namespace
+}  // namespace qm
