@@ -5,6 +5,7 @@
 #include "export/validation_file.h"
 #include "platform/files.h"
 #include "ui/author_addresses.h"
+#include "ui/comparison_command.h"
 #include "ui/end_program.h"
 #include "ui/main_texts.h"
 #include "ui/run_view_binding.h"
@@ -33,9 +34,7 @@ void SaveValidationCommand(MainProgram& program) {
 void OnMenuCommand(MainProgram& program, int command) {
   switch (command) {
     case CMD_START: TestRun(program.view, program.results); break;
-    case CMD_COMPARISON:
-      // The comparison window is not part of this program yet.
-      break;
+    case CMD_COMPARISON: OpenComparisonWindow(program); break;
     case CMD_SAVE_RESULTS: SaveResultsCommand(program); break;
     case CMD_ABOUT:
       ShowPlainMessage(ABOUT_TEXT);
