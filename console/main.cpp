@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "console/console_view.h"
+#include "console/drive_under_test.h"
 #include "engine/drive_check.h"
 #include "engine/pause.h"
 #include "engine/program_title.h"
@@ -53,6 +54,7 @@ int main(int argc, char** argv) {
   qm::Pause(256);
 
   if (!qm::CheckDriveWritable(view)) return EXIT_DRIVE_ERROR;
+  qm::ShowDriveUnderTest(stdout);
 
   qm::RunResults results;
   qm::TestRun(view, results);
