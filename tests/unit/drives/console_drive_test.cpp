@@ -47,7 +47,8 @@ TEST(ConsoleDriveUnderTest, LinesWithCapacityAndModelWhereKnown) {
   MountedDrive drive{"/", "/dev/sda2", "ext4", "8:2"};
   EXPECT_EQ(DriveUnderTestLines(drive, true, 500107862016, SysfsValue("Samsung SSD 860 \n")),
             "Drive under test: / on /dev/sda2 (ext4)\nCapacity: 465.762 GiB\nModel: Samsung SSD 860\n");
-  EXPECT_EQ(DriveUnderTestLines(drive, false, 0, SysfsValue(" \n")), "Drive under test: / on /dev/sda2 (ext4)\n");
+  EXPECT_EQ(DriveUnderTestLines(drive, false, 0, SysfsValue(" \n")),
+            "Drive under test: / on /dev/sda2 (ext4)\n");
   EXPECT_EQ(DriveUnderTestLines(MountedDrive{}, false, 0, ""), "Drive under test: ?\n");
 }
 
