@@ -24,12 +24,13 @@ void AddStructure(std::vector<uint8_t>& table, std::vector<uint8_t> formatted,
 
 std::vector<uint8_t> MemoryDevice(uint16_t size, uint16_t speed, uint8_t manufacturer,
                                   uint32_t extendedSize = 0, size_t length = 0x28) {
-  std::vector<uint8_t> d(length, 0);
+  std::vector<uint8_t> d(0x28, 0);
   d[0] = 17;
   d[0x0C] = size & 0xFF, d[0x0D] = size >> 8;
   d[0x15] = speed & 0xFF, d[0x16] = speed >> 8;
   d[0x17] = manufacturer;
   for (int i = 0; i < 4; ++i) d[0x1C + i] = static_cast<uint8_t>(extendedSize >> (8 * i));
+  d.resize(length);  // older tables end before the later fields
   return d;
 }
 
@@ -57,9 +58,14 @@ TEST(LinuxSource, SmbiosMemoryModules) {
   EXPECT_EQ(modules[3].capacityBytes, 4294967296u);
   EXPECT_EQ(modules[3].speedMts, std::nullopt);
 
-  // A table cut inside a structure ends the walk without reading past it.
+  // A table cut anywhere ends the walk without reading past its end (the
+  // sanitizer build checks the reads); whole structures before the cut count.
   std::vector<uint8_t> cut(table.begin(), table.begin() + 20);
   EXPECT_TRUE(DecodeSmbiosMemoryModules(cut).empty());
+  for (size_t size = 0; size <= table.size(); ++size) {
+    std::vector<uint8_t> prefix(table.begin(), table.begin() + static_cast<ptrdiff_t>(size));
+    EXPECT_LE(DecodeSmbiosMemoryModules(prefix).size(), 4u);
+  }
 }
 
 TEST(LinuxSource, CpuInfoOsReleaseAndPciNames) {
