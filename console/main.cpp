@@ -8,6 +8,7 @@
 
 #include "console/console_view.h"
 #include "console/drive_under_test.h"
+#include "console/system_info.h"
 #include "engine/drive_check.h"
 #include "engine/pause.h"
 #include "engine/program_title.h"
@@ -52,6 +53,7 @@ int main(int argc, char** argv) {
   // Test files of an earlier start go first, as in the window program.
   qm::DeleteTestFiles();
   qm::Pause(256);
+  qm::PrintSystemInfo(stdout);
 
   if (!qm::CheckDriveWritable(view)) return EXIT_DRIVE_ERROR;
   qm::ShowDriveUnderTest(stdout);
