@@ -450,12 +450,12 @@ TEST_F(ComparisonEndToEnd, BeforeARun) {
   EXPECT_EQ(ShotSize(window).cx, emptySize.cx);
   EXPECT_EQ(ShotSize(window).cy, emptySize.cy);
   EXPECT_GT(ShownMatches(window, assets_ + L"\\empty_slot.bmp"), 0.99);
-  SaveScreenshot(window, L"comparison_before_run.bmp");
+  SaveScreenshot(window, L"comparison-before-run.bmp");
 
   Choose(window, 3, shotSize);
   EXPECT_GT(ShownMatches(window, assets_ + L"\\reference_3.bmp"), 0.99);
   EXPECT_LT(ShownMatches(window, assets_ + L"\\reference_1.bmp"), 0.99);
-  SaveScreenshot(window, L"comparison_raid0.bmp");
+  SaveScreenshot(window, L"comparison-raid0.bmp");
   for (int k = 8; k <= 14; ++k) {
     Choose(window, k, emptySize);
     EXPECT_GT(ShownMatches(window, assets_ + L"\\empty_slot.bmp"), 0.99) << k;
@@ -500,7 +500,7 @@ TEST_F(ComparisonEndToEnd, AfterAFullRun) {
   EXPECT_EQ(ShotSize(window).cx, own.width);
   EXPECT_EQ(ShotSize(window).cy, own.height);
   EXPECT_GT(ShownMatches(window, ownResult), 0.99);
-  SaveScreenshot(window, L"comparison_after_run.bmp");
+  SaveScreenshot(window, L"comparison-after-run.bmp");
 
   Choose(window, 3, {646, 855});
   EXPECT_GT(ShownMatches(window, assets_ + L"\\reference_3.bmp"), 0.99);
@@ -512,7 +512,7 @@ TEST_F(ComparisonEndToEnd, AfterAFullRun) {
   Sleep(500);
   EXPECT_TRUE(NoMessageBox());
   EXPECT_EQ(WaitForSingleObject(process_.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
-  SaveScreenshot(window, L"comparison_own_result_deleted.bmp");
+  SaveScreenshot(window, L"comparison-own-result-deleted.bmp");
 
   CloseComparison(window);
   ExpectMainWindowBack(mainBefore, elements);

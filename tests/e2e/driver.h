@@ -1,0 +1,75 @@
+// The end-to-end test driver: starts quillmark.exe in a folder, finds its
+// windows and message boxes, reads their elements, presses buttons and
+// posts menu commands, and asks the shell script that runs it for X
+// screenshots and keys. Every check prints one line; failures are counted.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// --- checks ---
+void Check(bool ok, const std::string& what, const std::string& detail = "");
+void CheckText(const std::wstring& got, const std::wstring& expected, const std::string& what);
+int Failures();
+void Note(const std::string& text);
+std::string Narrow(const std::wstring& text);
+std::wstring Widen(const std::string& text);
+
+// --- the shell script on the other end of stdin/stdout ---
+void Screenshot(const std::string& name);
+void PressKey(const std::string& xdotoolKey);
+
+// --- the program under test ---
+struct App {
+  HANDLE process = nullptr;
+  DWORD processId = 0;
+  HWND main = nullptr;
+  std::wstring folder;  // its current directory
+};
+bool Launch(App& app, const std::wstring& exe, const std::wstring& folder);
+// Waits for the process to end; false on timeout. *exitCode set when it ended.
+bool WaitExit(const App& app, DWORD timeoutMs, DWORD* exitCode);
+bool Running(const App& app);
+
+// The main window once its last element (START) exists.
+HWND WaitMainWindow(App& app, DWORD timeoutMs);
+// A visible message box of the program; nullptr on timeout.
+HWND WaitMessageBox(const App& app, DWORD timeoutMs);
+std::wstring MessageBoxText(HWND box);
+std::wstring WindowTitle(HWND window);
+HWND MessageBoxIcon(HWND box);  // the icon static, when shown
+void PressOk(HWND box);
+// The drop-down menu window of the program, when one is open.
+HWND OpenMenuWindow(const App& app);
+
+// --- elements ---
+HWND Element(const App& app, int id);
+bool ReadText(HWND element, std::wstring* text);  // WM_GETTEXT, with a timeout
+std::wstring Text(HWND element);
+std::wstring ClassOf(HWND element);
+RECT ClientRectOf(const App& app, HWND element);  // in the main window's client pixels
+int EditLineCount(HWND edit);
+std::wstring EditLine(HWND edit, int line);
+bool ProgressPos(HWND bar, int* pos);
+bool ProgressRange(HWND bar, int* low, int* high);
+bool IsTopmost(HWND window);
+void PostCommand(const App& app, int command);
+void Click(HWND element);  // a real left click at its centre
+
+// --- screen pixels (what X shows) ---
+COLORREF ScreenPixel(int x, int y);
+// Share of pixels of an icon drawn on the box's background that the screen
+// shows at rect (0..1).
+double IconMatch(HICON icon, const RECT& screenRect);
+
+// --- files of the folder ---
+bool FileExists(const std::wstring& path);
+long long FileSize(const std::wstring& path);  // -1: missing
+void PutFile(const std::wstring& path, const std::string& bytes);
+void Wait(DWORD ms);
+
+}  // namespace e2e

@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Runs one end-to-end scenario: a fresh folder, quillmark.exe started there
+# by the test driver under Wine, X screenshots on the driver's request.
+#   run_scenario.sh SCENARIO QUILLMARK_EXE DRIVER_EXE WORK_DIR ARTIFACT_DIR
+# Needs the Wine session of scripts/wine-session.sh (DISPLAY, WINEPREFIX).
+set -uo pipefail
+scenario=$1 exe=$2 driver=$3 work=$4 artifacts=$5
+
+if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
+  echo "SKIP: no Wine session (source scripts/wine-session.sh; wine_session_start BUILD_DIR)"
+  exit 77
+fi
+
+folder=$work/$scenario
+mkdir -p "$artifacts"
+rm -f "$artifacts/$scenario"-*.png
+if mountpoint -q "$folder" 2>/dev/null; then umount "$folder"; fi
+rm -rf "$folder"
+mkdir -p "$folder"
+
+cleanup=()
+finish() {
+  for step in "${cleanup[@]}"; do eval "$step"; done
+}
+trap finish EXIT
+
+case $scenario in
+  unwritable)
+    if ! mount -t tmpfs -o ro,size=1m tmpfs "$folder" 2>/dev/null; then
+      echo "SKIP: a read-only folder needs mount (root)"
+      exit 77
+    fi
+    cleanup+=("umount '$folder'")
+    ;;
+  dpi144)
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+    cleanup+=("wine reg add 'HKCU\\Control Panel\\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1")
+    ;;
+esac
+
+exe_win=$(winepath -w "$exe" 2>/dev/null)
+folder_win=$(winepath -w "$folder" 2>/dev/null)
+
+# The driver asks for screenshots and keys on its standard output and waits
+# for a reply line on its standard input.
+coproc DRIVER { wine "$driver" "$scenario" "$exe_win" "$folder_win" 2>&1; }
+driver_pid=$DRIVER_PID
+while IFS= read -r line <&"${DRIVER[0]}"; do
+  line=${line%$'\r'}
+  case $line in
+    "SHOT "*)
+      name=${line#SHOT }
+      import -window root "$artifacts/$scenario-$name.png" 2>/dev/null
+      echo "     screenshot $artifacts/$scenario-$name.png"
+      echo ok >&"${DRIVER[1]}"
+      ;;
+    "KEY "*)
+      xdotool key "${line#KEY }"
+      echo ok >&"${DRIVER[1]}"
+      ;;
+    *) echo "$line" ;;
+  esac
+done
+wait "$driver_pid"
+status=$?
+exit $status
