@@ -4,14 +4,12 @@
 
 namespace qm {
 
-DriveUnderTest DriveUnderTestOf(const Text& currentDirectory) {
-  Text path = currentDirectory;
+// The files table asks the system for the directory's full length first, so
+// a path longer than 260 characters still gives its root.
+DriveUnderTest DriveUnderTestRoot() {
+  Text path = Files().currentDirectory();
   if (!path.empty() && path.back() != u'\\') path += u'\\';
   return path.substr(0, 3);
 }
-
-// The files table asks the system for the directory's full length, so a
-// path longer than 260 characters still gives its root.
-DriveUnderTest DriveUnderTestRoot() { return DriveUnderTestOf(Files().currentDirectory()); }
 
 }  // namespace qm

@@ -6,14 +6,12 @@
 
 namespace qm {
 
-// The first three characters of the current directory, with a backslash
-// appended first when it does not end in one: C:\ for C:\Bench. Fewer when
-// the path is shorter; empty when the directory cannot be had.
+// The first three characters of the current directory, as the system
+// spells it, with a backslash appended first when it does not end in one:
+// C:\ for C:\Bench, \\s for \\server\share. Fewer when the path is
+// shorter; empty when the directory cannot be had.
 using DriveUnderTest = Text;
 
 DriveUnderTest DriveUnderTestRoot();
-
-// The same, from a given path (the current directory as the system spells it).
-DriveUnderTest DriveUnderTestOf(const Text& currentDirectory);
 
 }  // namespace qm
