@@ -1,6 +1,6 @@
-// Decoders for the Linux sources of the management objects: pure functions
-// over the bytes of /proc/cpuinfo, the SMBIOS table, os-release and the PCI
-// id list, so that they can be checked with hand-made inputs.
+// The Linux sources of the management objects, and their decoders: pure
+// functions over the bytes of /proc/cpuinfo, the SMBIOS table, os-release
+// and the PCI id list, so that they can be checked with hand-made inputs.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/wmi.h"
 
 namespace qm {
 
@@ -53,6 +55,10 @@ std::optional<std::string> OsReleaseValue(std::string_view osRelease, std::strin
 // "Vendor Device" names of a PCI id list (pci.ids); an unknown device gives
 // the vendor name alone, an unknown vendor nothing.
 std::optional<std::string> PciDeviceName(std::string_view pciIds, uint16_t vendor, uint16_t device);
+
+// The objects of className from the sources under the folder top ("" for
+// this machine; tests build a small tree of their own).
+void QueryLinuxSources(const std::string& top, const Text& className, const WmiObjectSink& sink);
 
 // Leading and trailing blanks and line ends removed.
 std::string Trimmed(std::string_view text);

@@ -158,9 +158,9 @@ std::optional<uint64_t> CacheTotal(const Package& package, int level) {
   return total;
 }
 
-std::map<int, Package> ReadPackages() {
+std::map<int, Package> ReadPackages(const std::string& top) {
   std::map<int, Package> packages;
-  const std::string root = "/sys/devices/system/cpu/";
+  const std::string root = top + "/sys/devices/system/cpu/";
   std::vector<std::string> names;
   ListDirectory(root, names);
   std::vector<std::pair<int, std::string>> cpus;
@@ -180,12 +180,12 @@ std::map<int, Package> ReadPackages() {
   return packages;
 }
 
-void QueryProcessors(const WmiObjectSink& sink) {
+void QueryProcessors(const std::string& top, const WmiObjectSink& sink) {
   std::string cpuinfo;
-  Source source = ReadFileBytes("/proc/cpuinfo", cpuinfo);
+  Source source = ReadFileBytes(top + "/proc/cpuinfo", cpuinfo);
   if (Failed(source, sink)) return;
   std::vector<CpuInfoEntry> entries = ParseCpuInfo(cpuinfo);
-  std::map<int, Package> packages = ReadPackages();
+  std::map<int, Package> packages = ReadPackages(top);
   if (packages.empty() && !entries.empty()) {
     // No topology in sysfs: one package with what cpuinfo says.
     Package& only = packages[0];
@@ -218,8 +218,8 @@ void QueryProcessors(const WmiObjectSink& sink) {
 
 // ---- Win32_BaseBoard: the board of the DMI identification ----
 
-void QueryBoard(const WmiObjectSink& sink) {
-  const std::string root = "/sys/class/dmi/id/";
+void QueryBoard(const std::string& top, const WmiObjectSink& sink) {
+  const std::string root = top + "/sys/class/dmi/id/";
   std::vector<std::string> names;
   if (Source source = ListDirectory(root, names); source != Source::Read) {
     Failed(source, sink);
@@ -237,10 +237,10 @@ void QueryBoard(const WmiObjectSink& sink) {
 
 // ---- Win32_VideoController: the DRM cards ----
 
-std::string PciIds() {
+std::string PciIds(const std::string& top) {
   std::string bytes;
   for (const char* path : {"/usr/share/misc/pci.ids", "/usr/share/hwdata/pci.ids", "/usr/share/pci.ids"})
-    if (ReadFileBytes(path, bytes) == Source::Read) return bytes;
+    if (ReadFileBytes(top + path, bytes) == Source::Read) return bytes;
   return std::string();
 }
 
@@ -253,8 +253,8 @@ std::string LinkName(const std::string& path) {
   return slash == std::string::npos ? link : link.substr(slash + 1);
 }
 
-void QueryVideoControllers(const WmiObjectSink& sink) {
-  const std::string root = "/sys/class/drm/";
+void QueryVideoControllers(const std::string& top, const WmiObjectSink& sink) {
+  const std::string root = top + "/sys/class/drm/";
   std::vector<std::string> names;
   if (Source source = ListDirectory(root, names); source != Source::Read) {
     Failed(source, sink);
@@ -265,7 +265,7 @@ void QueryVideoControllers(const WmiObjectSink& sink) {
     if (auto number = NumberAfter(name, "card")) cards.emplace_back(*number, root + name + "/device/");
   std::sort(cards.begin(), cards.end());
   if (cards.empty()) return;
-  std::string pciIds = PciIds();
+  std::string pciIds = PciIds(top);
   Machine machine = ThisMachine();
   for (const auto& [number, device] : cards) {
     std::string driver = LinkName(device + "driver");
@@ -286,7 +286,7 @@ void QueryVideoControllers(const WmiObjectSink& sink) {
     }
     // Drivers built with the kernel carry the kernel's version.
     std::optional<std::string> version =
-        driver.empty() ? std::nullopt : Attribute("/sys/module/" + driver + "/version");
+        driver.empty() ? std::nullopt : Attribute(top + "/sys/module/" + driver + "/version");
     if (!version && !driver.empty()) version = machine.release;
     std::optional<uint64_t> memory;
     if (auto vram = Attribute(device + "mem_info_vram_total")) {
@@ -303,9 +303,9 @@ void QueryVideoControllers(const WmiObjectSink& sink) {
 
 // ---- Win32_PhysicalMemory: SMBIOS memory devices ----
 
-void QueryMemoryModules(const WmiObjectSink& sink) {
+void QueryMemoryModules(const std::string& top, const WmiObjectSink& sink) {
   std::string bytes;
-  Source source = ReadFileBytes("/sys/firmware/dmi/tables/DMI", bytes);
+  Source source = ReadFileBytes(top + "/sys/firmware/dmi/tables/DMI", bytes);
   if (source != Source::Read) {
     Failed(source, sink);
     return;
@@ -326,10 +326,10 @@ void QueryMemoryModules(const WmiObjectSink& sink) {
 
 // ---- Win32_OperatingSystem: os-release and the kernel ----
 
-void QueryOperatingSystem(const WmiObjectSink& sink) {
+void QueryOperatingSystem(const std::string& top, const WmiObjectSink& sink) {
   std::string osRelease;
-  if (ReadFileBytes("/etc/os-release", osRelease) != Source::Read)
-    ReadFileBytes("/usr/lib/os-release", osRelease);
+  if (ReadFileBytes(top + "/etc/os-release", osRelease) != Source::Read)
+    ReadFileBytes(top + "/usr/lib/os-release", osRelease);
   Machine machine = ThisMachine();
   std::optional<std::string> caption = OsReleaseValue(osRelease, "PRETTY_NAME");
   if (!caption || caption->empty()) {
@@ -346,20 +346,26 @@ void QueryOperatingSystem(const WmiObjectSink& sink) {
   for (const WmiProperty& property : object) sink.property(property.name, property.value);
 }
 
-void QueryClass(const Text& className, const WmiObjectSink& sink) {
+}  // namespace
+
+void QueryLinuxSources(const std::string& top, const Text& className, const WmiObjectSink& sink) {
   if (className == u"Win32_Processor")
-    QueryProcessors(sink);
+    QueryProcessors(top, sink);
   else if (className == u"Win32_BaseBoard")
-    QueryBoard(sink);
+    QueryBoard(top, sink);
   else if (className == u"Win32_VideoController")
-    QueryVideoControllers(sink);
+    QueryVideoControllers(top, sink);
   else if (className == u"Win32_PhysicalMemory")
-    QueryMemoryModules(sink);
+    QueryMemoryModules(top, sink);
   else if (className == u"Win32_OperatingSystem")
-    QueryOperatingSystem(sink);
+    QueryOperatingSystem(top, sink);
   else if (sink.failure)
     sink.failure(WmiStep::ExecQuery, 0x80041010);  // WBEM_E_INVALID_CLASS
 }
+
+namespace {
+
+void QueryClass(const Text& className, const WmiObjectSink& sink) { QueryLinuxSources("", className, sink); }
 
 void ShowMessage(const Text& caption, const Text& text) {
   std::fprintf(stderr, "%s: %s\n", Utf8(caption).c_str(), Utf8(text).c_str());

@@ -2,6 +2,10 @@
 // inputs, and the real source of this machine.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <random>
+
 #include "inventory/system_info_panel.h"
 #include "inventory/wmi_query.h"
 #include "platform/posix/wmi_linux_decode.h"
@@ -97,6 +101,137 @@ TEST(LinuxSource, CpuInfoOsReleaseAndPciNames) {
   EXPECT_EQ(PciDeviceName(pciIds, 0x10de, 0x1050), "NVIDIA Corporation");
   EXPECT_EQ(PciDeviceName(pciIds, 0x1af4, 0x1050), "Red Hat, Inc. Virtio 1.0 GPU");
   EXPECT_EQ(PciDeviceName(pciIds, 0x8086, 0x1050), std::nullopt);
+}
+
+// The kernel release of this machine, as the real source reports it.
+std::string KernelRelease() {
+  std::string release;
+  WmiObjectSink sink;
+  sink.property = [&](const Text& name, const WmiValue& value) {
+    if (name == u"BuildNumber") release = Utf8(value.text);
+  };
+  QueryLinuxSources("", u"Win32_OperatingSystem", sink);
+  return release;
+}
+
+// A made-up machine under a temporary folder.
+class LinuxSourceTree : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    top = std::filesystem::temp_directory_path() /
+          ("qm_inventory_tree_" + std::to_string(std::random_device{}()));
+    std::filesystem::remove_all(top);
+  }
+  void TearDown() override { std::filesystem::remove_all(top); }
+
+  void Put(const std::string& path, const std::string& bytes) {
+    std::filesystem::path file = top / path;
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << bytes;
+  }
+  void Link(const std::string& path, const std::string& target) {
+    std::filesystem::create_directories((top / path).parent_path());
+    std::filesystem::create_directory_symlink(target, top / path);
+  }
+  void Cpu(int number, int package, const std::string& siblings, const std::string& l2Sharing) {
+    std::string cpu = "sys/devices/system/cpu/cpu" + std::to_string(number) + "/";
+    Put(cpu + "topology/physical_package_id", std::to_string(package) + "\n");
+    Put(cpu + "topology/thread_siblings_list", siblings + "\n");
+    Put(cpu + "cache/index0/level", "1\n"), Put(cpu + "cache/index0/type", "Data\n");
+    Put(cpu + "cache/index0/size", "32K\n"), Put(cpu + "cache/index0/shared_cpu_list", siblings);
+    Put(cpu + "cache/index2/level", "2\n"), Put(cpu + "cache/index2/type", "Unified\n");
+    Put(cpu + "cache/index2/size", "512K\n"), Put(cpu + "cache/index2/shared_cpu_list", l2Sharing);
+    Put(cpu + "cache/index3/level", "3\n"), Put(cpu + "cache/index3/type", "Unified\n");
+    Put(cpu + "cache/index3/size", "16M\n"), Put(cpu + "cache/index3/shared_cpu_list", "0-3");
+  }
+
+  // The objects of a class as "name=value" texts ("name" alone: no value),
+  // integers marked with '#'; a failure as "failed <step> <code>".
+  std::vector<std::string> Objects(const char16_t* className) {
+    std::vector<std::string> seen;
+    WmiObjectSink sink;
+    sink.property = [&](const Text& name, const WmiValue& value) {
+      std::string text = Utf8(name);
+      if (value.type == WmiValueType::String) text += "=" + Utf8(value.text);
+      if (value.type == WmiValueType::Integer32)
+        text += "=#" + std::to_string(static_cast<uint32_t>(value.integer));
+      seen.push_back(text);
+    };
+    sink.failure = [&](WmiStep step, uint32_t code) {
+      seen.push_back("failed " + std::to_string(static_cast<int>(step)) + " " + Utf8(ResultCodeText(code)));
+    };
+    QueryLinuxSources(top.string(), className, sink);
+    return seen;
+  }
+
+  std::filesystem::path top;
+};
+
+TEST_F(LinuxSourceTree, FiveClassesFromAMadeUpMachine) {
+  Put("proc/cpuinfo",
+      "processor\t: 0\nvendor_id\t: GenuineIntel\ncpu family\t: 6\nmodel\t\t: 158\nmodel name\t: Core A\n"
+      "stepping\t: 10\n\nprocessor\t: 4\nvendor_id\t: AuthenticAMD\ncpu family\t: 25\nmodel\t\t: 1\n"
+      "model name\t: Core B\nstepping\t: 1\n");
+  Cpu(0, 0, "0-1", "0-1"), Cpu(1, 0, "0-1", "0-1"), Cpu(2, 0, "2-3", "2-3"), Cpu(3, 0, "2-3", "2-3");
+  Cpu(4, 1, "4", "4");
+  Put("sys/devices/system/cpu/cpu5/online", "0\n");  // offline: no topology
+
+  Put("sys/class/dmi/id/board_vendor", "ASUSTeK COMPUTER INC.\n");
+  Put("sys/class/dmi/id/board_name", "PRIME Z370-A\n");
+  Put("sys/class/dmi/id/board_version", "Rev X.0x\n");
+
+  Put("sys/class/drm/card0/device/vendor", "0x10de\n");
+  Put("sys/class/drm/card0/device/device", "0x1b81\n");
+  Put("sys/class/drm/card0/device/mem_info_vram_total", "8589934592\n");
+  Link("sys/class/drm/card0/device/driver", "../../../bus/pci/drivers/nvidia");
+  Put("sys/class/drm/card0-HDMI-A-1/status", "connected\n");
+  Put("sys/class/drm/card1/device/uevent", "");
+  Link("sys/class/drm/card1/device/driver", "../../../bus/platform/drivers/simpledrm");
+  Put("sys/module/nvidia/version", "535.104.05\n");
+  Put("usr/share/misc/pci.ids", "10de  NVIDIA Corporation\n\t1b81  GP104 [GeForce GTX 1070]\n");
+
+  std::vector<uint8_t> smbios;
+  AddStructure(smbios, MemoryDevice(0x2000, 3200, 2), {"DIMM 0", "Samsung"});
+  AddStructure(smbios, MemoryDevice(0, 0, 0), {});
+  AddStructure(smbios, MemoryDevice(0x4000, 0, 0), {});
+  Put("sys/firmware/dmi/tables/DMI", std::string(smbios.begin(), smbios.end()));
+  Put("etc/os-release", "NAME=\"Made Up\"\nPRETTY_NAME=\"Made Up Linux 1\"\n");
+
+  const std::string kernel = KernelRelease();
+  EXPECT_EQ(
+      Objects(u"Win32_Processor"),
+      (std::vector<std::string>{"Caption=Intel64 Family 6 Model 158 Stepping 10", "L2CacheSize=#1024",
+                                "L3CacheSize=#16384", "Name=Core A", "NumberOfCores=#2", "ThreadCount=#4",
+                                "Caption=AMD64 Family 25 Model 1 Stepping 1", "L2CacheSize=#512",
+                                "L3CacheSize=#16384", "Name=Core B", "NumberOfCores=#1", "ThreadCount=#1"}));
+  EXPECT_EQ(Objects(u"Win32_BaseBoard"),
+            (std::vector<std::string>{"Manufacturer=ASUSTeK COMPUTER INC.", "Product=PRIME Z370-A",
+                                      "SerialNumber", "Version=Rev X.0x"}));
+  EXPECT_EQ(Objects(u"Win32_VideoController"),
+            (std::vector<std::string>{
+                "AdapterRAM=#4293918720", "Caption=NVIDIA Corporation GP104 [GeForce GTX 1070]",
+                "DriverVersion=535.104.05", "AdapterRAM", "Caption=simpledrm", "DriverVersion=" + kernel}));
+  EXPECT_EQ(Objects(u"Win32_PhysicalMemory"),
+            (std::vector<std::string>{"Capacity=8589934592", "Manufacturer=Samsung", "Speed=#3200",
+                                      "Capacity=17179869184", "Manufacturer", "Speed"}));
+  EXPECT_EQ(Objects(u"Win32_OperatingSystem"),
+            (std::vector<std::string>{"BuildNumber=" + kernel, "Caption=Made Up Linux 1"}));
+}
+
+TEST_F(LinuxSourceTree, AbsentSourcesGiveNoObjectsUnreadableOnesFail) {
+  std::filesystem::create_directories(top);
+  EXPECT_EQ(Objects(u"Win32_Processor"), std::vector<std::string>());
+  EXPECT_EQ(Objects(u"Win32_BaseBoard"), std::vector<std::string>());
+  EXPECT_EQ(Objects(u"Win32_VideoController"), std::vector<std::string>());
+  EXPECT_EQ(Objects(u"Win32_PhysicalMemory"), std::vector<std::string>());
+  std::vector<std::string> os = Objects(u"Win32_OperatingSystem");
+  ASSERT_EQ(os.size(), 2u);
+  EXPECT_EQ(os[1], "Caption=Linux");
+
+  // A table that cannot be read (here a folder) fails at the query.
+  std::filesystem::create_directories(top / "sys/firmware/dmi/tables/DMI");
+  EXPECT_EQ(Objects(u"Win32_PhysicalMemory"), std::vector<std::string>{"failed 4 80041001"});
+  EXPECT_EQ(Objects(u"Win32_NoSuchClass"), std::vector<std::string>{"failed 4 80041010"});
 }
 
 TEST(LinuxSource, ThisMachineHasAProcessorAndAnOperatingSystem) {
