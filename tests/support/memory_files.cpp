@@ -57,6 +57,11 @@ FileHandle Open(const Text& path, OpenMode mode) {
 bool Write(FileHandle file, const void* data, uint32_t size) {
   if (file == nullptr) return false;
   std::string& content = *file->data;
+  if (file->position == content.size()) {  // appending: the common case, kept cheap
+    content.append(static_cast<const char*>(data), size);
+    file->position += size;
+    return true;
+  }
   if (content.size() < file->position + size) content.resize(file->position + size);
   std::memcpy(&content[file->position], data, size);
   file->position += size;

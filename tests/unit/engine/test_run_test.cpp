@@ -2,10 +2,12 @@
 // instant clock: what the window is told, in which order, and the figures.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
 #include "engine/run_cycle.h"
+#include "engine/speed.h"
 #include "engine/test_run.h"
 #include "tests/support/fault_files.h"
 #include "tests/support/instant_clock.h"
@@ -84,48 +86,52 @@ TEST_F(RunFixture, NormalRunTellsTheWindowEveryStepInOrder) {
   // The files of the last cycle stay.
   EXPECT_EQ(memory.Names().size(), 512u);
   EXPECT_EQ(memory.OpenHandles(), 0);
-}
-
-TEST_F(RunFixture, CycleMeasuresExactlyItsOwnPauses) {
-  TestRun(view.View(), results);
-  for (int64_t ms : results.cycleMs) EXPECT_EQ(ms, CYCLE_PAUSES_MS);
-  // 500 + 500 before the cycles; per cycle 32 x 2 ms deleting, 6 x 1003 ms
-  // countdown, 62 ms after minimising and the cycle's own pauses.
+  // Outside the timed cycles: 500 + 500 ms at the start, and per cycle
+  // 32 x 2 ms deleting, 6 x 1003 ms counting down and 62 ms after minimising.
   EXPECT_EQ(clock.SleptMs(), 1000 + 10 * (32 * 2 + 6 * 1003 + 62 + CYCLE_PAUSES_MS));
+
+  // START once more: nothing happens.
+  const RunResults first = results;
+  const size_t eventsOfFirstRun = view.events.size();
+  TestRun(view.View(), results);
+  EXPECT_EQ(view.events.size(), eventsOfFirstRun);
+  EXPECT_EQ(results.cycleMs, first.cycleMs);
+  EXPECT_EQ(results.mbPerSecondText, first.mbPerSecondText);
 }
 
 struct FormulaCase {
-  std::vector<int64_t> cycleMs;
+  std::array<int64_t, 10> cycleMs;
   int64_t averageMs;
   double mbPerSecond;
   const char16_t* text;
   int speedBar;
 };
 
-TEST_F(RunFixture, AverageAndSpeedFollowTheFormula) {
-  const std::vector<int64_t> ms2000(10, 2000), ms1500(10, 1500), ms1000(10, 1000);
-  std::vector<int64_t> sum20009(10, 2000);
-  sum20009[9] = 2009;  // truncated, not rounded
+TEST(Speed, AverageAndSpeedFollowTheFormula) {
+  auto all = [](int64_t ms) {
+    std::array<int64_t, 10> cycleMs;
+    cycleMs.fill(ms);
+    return cycleMs;
+  };
   const FormulaCase cases[] = {
-      {ms2000, 2000, 1.0, u"1.000", 100},
-      {ms1500, 1500, 2097152.0 / 1500 * 1000 / 1024 / 1024, u"1.333", 133},
-      {ms1000, 1000, 2.0, u"2.000", 200},  // the bar shows it full at 170
-      {sum20009, 2000, 1.0, u"1.000", 100},
+      {all(2000), 2000, 1.0, u"1.000", 100},
+      {all(1500), 1500, 2097152.0 / 1500 * 1000 / 1024 / 1024, u"1.333", 133},
+      {all(1000), 1000, 2.0, u"2.000", 200},  // the bar shows it full at 170
+      {{2000, 2000, 2000, 2000, 2000, 2000, 2000, 2000, 2000, 2009}, 2000, 1.0, u"1.000", 100},  // truncated
+      {all(3), 3, 2097152.0 / 3 * 1000 / 1024 / 1024, u"666.667", 66667},
   };
   for (const FormulaCase& c : cases) {
     SCOPED_TRACE(c.averageMs);
-    RecordingView fresh;
-    view = std::move(fresh);
-    results = RunResults{};
-    CycleTimes(c.cycleMs);
-    TestRun(view.View(), results);
-    EXPECT_EQ(results.averageMs, c.averageMs);
-    EXPECT_EQ(results.mbPerSecond, c.mbPerSecond);
-    EXPECT_EQ(results.mbPerSecondText, c.text);
-    EXPECT_EQ(view.speedBar, c.speedBar);
-    EXPECT_EQ(view.averageText, std::to_string(c.averageMs));
-    EXPECT_EQ(view.speedText, Utf8(c.text));
+    EXPECT_EQ(AverageMs(c.cycleMs), c.averageMs);
+    EXPECT_EQ(MbPerSecond(c.averageMs), c.mbPerSecond);
+    EXPECT_EQ(MbPerSecondText(c.mbPerSecond), c.text);
+    EXPECT_EQ(SpeedBarValue(c.mbPerSecond), c.speedBar);
   }
+  // Ties go to the even neighbour; a negative zero is written as zero.
+  EXPECT_EQ(RoundTiesToEven(40.5), 40);
+  EXPECT_EQ(RoundTiesToEven(41.5), 42);
+  EXPECT_EQ(MbPerSecondText(-0.0001), u"0.000");
+  EXPECT_EQ(MbPerSecondText(0.0005), u"0.001");
 }
 
 TEST_F(RunFixture, FileSizeErrorInCycleFourEndsTheProgram) {
@@ -153,20 +159,12 @@ TEST_F(RunFixture, FileSizeErrorInCycleFourEndsTheProgram) {
   EXPECT_EQ(memory.Names().size(), 512u);
 }
 
-TEST_F(RunFixture, StartIsHonouredOnce) {
-  TestRun(view.View(), results);
-  const RunResults first = results;
-  const size_t eventsOfFirstRun = view.events.size();
-  TestRun(view.View(), results);
-  EXPECT_EQ(view.events.size(), eventsOfFirstRun);
-  EXPECT_EQ(results.cycleMs, first.cycleMs);
-  EXPECT_EQ(results.mbPerSecondText, first.mbPerSecondText);
-
-  RecordingView untouched;
+TEST(TestRunStart, NothingHappensOnceStartWasTaken) {
+  RecordingView view;
   RunResults taken;
   taken.startState = 1;
-  TestRun(untouched.View(), taken);
-  EXPECT_TRUE(untouched.events.empty());
+  TestRun(view.View(), taken);
+  EXPECT_TRUE(view.events.empty());
   EXPECT_EQ(taken.completedMarker, 0);
 }
 
