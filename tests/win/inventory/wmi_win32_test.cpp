@@ -4,7 +4,11 @@
 // already set) still succeeds.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <atomic>
 #include <cstdio>
+#include <thread>
 
 #include "inventory/system_info_panel.h"
 #include "inventory/wmi_query.h"
@@ -35,6 +39,61 @@ TEST(WmiWin32, StartupQueriesFillTheLinesWithoutABox) {
   SystemInventory again;
   EXPECT_EQ(RunQueries(again), std::vector<Text>());
   EXPECT_EQ(SystemInfoLines(again), SystemInfoLines(inventory));
+}
+
+// What a helper thread saw of the failure box before pressing its OK.
+struct SeenBox {
+  bool found = false;
+  HWND owner = nullptr;
+  std::wstring text;
+  bool hasIcon = false;
+  bool hasCancel = false;
+};
+
+SeenBox PressOkOnBox(const wchar_t* caption) {
+  SeenBox seen;
+  for (int tries = 0; tries < 500 && !seen.found; ++tries) {
+    HWND box = FindWindowW(L"#32770", caption);
+    if (box == nullptr) {
+      Sleep(10);
+      continue;
+    }
+    seen.found = true;
+    seen.owner = GetWindow(box, GW_OWNER);
+    wchar_t text[256] = {};
+    GetDlgItemTextW(box, 0xFFFF, text, 256);
+    seen.text = text;
+    // The icon control (id 20 on Windows, 0x440 in Wine's template) holds
+    // an icon only when the box asks for one.
+    for (int id : {20, 0x440}) {
+      HWND icon = GetDlgItem(box, id);
+      if (icon != nullptr && SendMessageW(icon, STM_GETICON, 0, 0) != 0) seen.hasIcon = true;
+    }
+    seen.hasCancel = GetDlgItem(box, IDCANCEL) != nullptr && IsWindowVisible(GetDlgItem(box, IDCANCEL));
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+  }
+  return seen;
+}
+
+TEST(WmiWin32, FailureBoxHasOneOkButtonNoIconAndOurForegroundWindowAsOwner) {
+  HWND window = CreateWindowExW(0, L"STATIC", L"inventory owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10,
+                                200, 100, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(window, nullptr);
+  SetForegroundWindow(window);
+  const bool ours = GetForegroundWindow() == window;
+
+  SeenBox seen;
+  std::thread presser([&seen] { seen = PressOkOnBox(L"80041003"); });
+  Wmi().showMessage(u"80041003", u"unable To call IWbemLocator::ConnectServer");
+  presser.join();
+  DestroyWindow(window);
+
+  ASSERT_TRUE(seen.found);
+  EXPECT_EQ(seen.text, L"unable To call IWbemLocator::ConnectServer");
+  EXPECT_FALSE(seen.hasIcon);
+  EXPECT_FALSE(seen.hasCancel);
+  EXPECT_TRUE(ours);
+  EXPECT_EQ(seen.owner, window);
 }
 
 }  // namespace
