@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <vector>
 
 #include "bench/floor_cycle.h"
@@ -26,6 +27,19 @@ double EngineCycleMs() {
   return ms;
 }
 
+// Processor time of the whole process (all threads), in milliseconds: far
+// less disturbed than the elapsed time by other work on a shared machine.
+struct Timed {
+  double elapsedMs, cpuMs;
+};
+
+template <typename Cycle>
+Timed Measure(Cycle cycle) {
+  const std::clock_t before = std::clock();
+  const double elapsedMs = cycle();
+  return {elapsedMs, 1000.0 * static_cast<double>(std::clock() - before) / CLOCKS_PER_SEC};
+}
+
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   const size_t middle = values.size() / 2;
@@ -40,28 +54,35 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: qm_cycle_bench [pairs]\n");
     return 64;
   }
-  std::vector<double> engine, floor, ratios;
+  std::vector<double> engine, floor, ratios, engineCpu, floorCpu, cpuRatios;
   for (int pair = 0; pair < pairs; ++pair) {
     // Alternate which goes first, so that drift of the machine weighs on both.
-    double e = 0, f = 0;
+    Timed e{}, f{};
     for (int turn = 0; turn < 2; ++turn) {
       qm::DeleteTestFiles();
       if ((turn == 0) == (pair % 2 == 0)) {
-        e = EngineCycleMs();
+        e = Measure(EngineCycleMs);
       } else {
-        f = qm::FloorCycleMs();
+        f = Measure(qm::FloorCycleMs);
       }
     }
-    engine.push_back(e);
-    floor.push_back(f);
-    ratios.push_back(e / f);
-    std::printf("pair %2d  engine %8.1f ms  floor %8.1f ms  ratio %.3f\n", pair + 1, e, f, e / f);
+    engine.push_back(e.elapsedMs);
+    floor.push_back(f.elapsedMs);
+    ratios.push_back(e.elapsedMs / f.elapsedMs);
+    engineCpu.push_back(e.cpuMs);
+    floorCpu.push_back(f.cpuMs);
+    cpuRatios.push_back(e.cpuMs / f.cpuMs);
+    std::printf("pair %2d  engine %8.1f ms (cpu %8.1f)  floor %8.1f ms (cpu %8.1f)  ratio %.3f (cpu %.3f)\n",
+                pair + 1, e.elapsedMs, e.cpuMs, f.elapsedMs, f.cpuMs, e.elapsedMs / f.elapsedMs,
+                e.cpuMs / f.cpuMs);
     std::fflush(stdout);
   }
   qm::DeleteTestFiles();
-  std::printf("median engine %.1f ms\n", Median(engine));
-  std::printf("median floor  %.1f ms\n", Median(floor));
-  std::printf("ratio of medians %.3f\n", Median(engine) / Median(floor));
-  std::printf("median of pair ratios %.3f\n", Median(ratios));
+  std::printf(
+      "elapsed: median engine %.1f ms, median floor %.1f ms, ratio %.3f, median of pair ratios %.3f\n",
+      Median(engine), Median(floor), Median(engine) / Median(floor), Median(ratios));
+  std::printf(
+      "cpu:     median engine %.1f ms, median floor %.1f ms, ratio %.3f, median of pair ratios %.3f\n",
+      Median(engineCpu), Median(floorCpu), Median(engineCpu) / Median(floorCpu), Median(cpuRatios));
   return 0;
 }

@@ -11,6 +11,7 @@
 #include "engine/drive_check.h"
 #include "engine/run_cycle.h"
 #include "engine/test_files.h"
+#include "platform/threads.h"
 #include "tests/support/fault_files.h"
 #include "tests/support/instant_clock.h"
 #include "tests/support/memory_files.h"
@@ -132,6 +133,50 @@ TEST(Cycle, MissingLastFileCountsOnlyForWritersFiveToSixteen) {
     EXPECT_EQ(results.fileSizeError, c.fileSizeError);
     EXPECT_FALSE(memory.Exists(c.name));
     EXPECT_EQ(memory.Names().size(), 511u);
+  }
+}
+
+// Threads in force, except that the nth start or the nth semaphore fails.
+struct FailingThreads {
+  static inline int startsLeft = 0, semaphoresLeft = 0;
+  static inline ThreadOps below{};
+  ThreadOps replaced;
+
+  FailingThreads(int failingStart, int failingSemaphore) {
+    startsLeft = failingStart;
+    semaphoresLeft = failingSemaphore;
+    below = Threads();
+    ThreadOps ops = below;
+    ops.start = [](ThreadProc proc, void* argument, size_t stack) {
+      return --startsLeft == 0 ? nullptr : below.start(proc, argument, stack);
+    };
+    ops.createSemaphore = [](int32_t initial, int32_t maximum) {
+      return --semaphoresLeft == 0 ? nullptr : below.createSemaphore(initial, maximum);
+    };
+    replaced = SetThreadOps(ops);
+  }
+  ~FailingThreads() { SetThreadOps(replaced); }
+};
+
+TEST(Cycle, WriterThatNeverSignalsFailsTheCycleAfterBoundedWaits) {
+  InstantClock clock;
+  struct Case {
+    int failingStart, failingSemaphore, writersThatRan;
+  };
+  // Writer 5 never starts; writer 3 has no semaphore to signal.
+  for (const Case& c : {Case{5, 0, 15}, Case{0, 3, 16}}) {
+    SCOPED_TRACE(c.failingStart);
+    MemoryFiles memory;
+    FaultyFiles faults;
+    FailingThreads threads(c.failingStart, c.failingSemaphore);
+    RecordingView view;
+    RunResults results;
+    RunCycle(view.View(), results);
+    ReleaseCycleObjects();
+    EXPECT_EQ(results.fileSizeError, 1);
+    // Started, each wait, flags cleared; the last files are not examined.
+    EXPECT_EQ(view.Count("pumpEvents"), 1 + WRITER_WAIT_PASSES + 1);
+    EXPECT_EQ(faults.Calls(FileOperation::Open), c.writersThatRan * 32);
   }
 }
 
