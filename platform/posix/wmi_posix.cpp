@@ -137,7 +137,8 @@ void ReadCaches(const std::string& cpuPath, Package& package) {
   if (ListDirectory(cpuPath + "/cache", indexes) != Source::Read) return;
   for (const std::string& index : indexes) {
     if (!NumberAfter(index, "index")) continue;
-    std::string base = cpuPath + "/cache/" + index + "/";
+    std::string base = cpuPath;
+    base.append("/cache/").append(index).append("/");
     auto level = Attribute(base + "level");
     auto type = Attribute(base + "type");
     auto size = Attribute(base + "size");
@@ -285,8 +286,9 @@ void QueryVideoControllers(const std::string& top, const WmiObjectSink& sink) {
       caption = driver;
     }
     // Drivers built with the kernel carry the kernel's version.
-    std::optional<std::string> version =
-        driver.empty() ? std::nullopt : Attribute(top + "/sys/module/" + driver + "/version");
+    std::string modulePath = top;
+    modulePath.append("/sys/module/").append(driver).append("/version");
+    std::optional<std::string> version = driver.empty() ? std::nullopt : Attribute(modulePath);
     if (!version && !driver.empty()) version = machine.release;
     std::optional<uint64_t> memory;
     if (auto vram = Attribute(device + "mem_info_vram_total")) {

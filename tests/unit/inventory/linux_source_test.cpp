@@ -15,7 +15,7 @@ namespace {
 
 // One SMBIOS structure: formatted area (header included) and its strings.
 void AddStructure(std::vector<uint8_t>& table, std::vector<uint8_t> formatted,
-                  std::vector<std::string> strings) {
+                  const std::vector<std::string>& strings) {
   formatted[1] = static_cast<uint8_t>(formatted.size());
   table.insert(table.end(), formatted.begin(), formatted.end());
   for (const std::string& s : strings) {

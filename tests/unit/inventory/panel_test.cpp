@@ -104,14 +104,14 @@ TEST(SystemInfoPanel, ValuesWithoutTextAndSerialMasking) {
 
 TEST(SystemInfoPanel, MemoryGroupsForElevenAndTwelveModules) {
   SystemInventory inventory;
-  for (int i = 1; i <= 12; ++i) {
-    Text n = DecimalText(static_cast<int64_t>(i));
+  for (size_t i = 1; i <= 12; ++i) {
+    Text n = DecimalText(static_cast<uint64_t>(i));
     inventory.memoryManufacturers.push_back(u"Manufacturer\nM" + n);
     inventory.memoryCapacities.push_back(u"Capacity\nC" + n);
     inventory.memorySpeeds.push_back(u"Speed\nS" + n);
     std::vector<Text> memory = MemoryInfoLines(inventory);
-    ASSERT_EQ(memory.size(), 1u + 3u * i);
-    EXPECT_EQ(SystemInfoLineCount(inventory), 16 + 3 * i);
+    ASSERT_EQ(memory.size(), 1 + 3 * i);
+    EXPECT_EQ(SystemInfoLineCount(inventory), static_cast<int>(16 + 3 * i));
     EXPECT_EQ(memory[0], u"Memory Bank Numbers: " + n);
     EXPECT_EQ(memory[i], u"Memory Bank Manufacturer N." + n + u" M" + n);
     EXPECT_EQ(memory[2 * i], u"Memory Bank Bytes N." + n + u" C" + n);

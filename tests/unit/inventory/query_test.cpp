@@ -125,7 +125,7 @@ TEST_F(InventoryQuery, CapturesWhatEachClassRulesSelect) {
     Text n = DecimalText(static_cast<int64_t>(i));
     twelveExpected[F::MemoryCapacities].push_back(u"Capacity\n8589934592" + n);
     twelveExpected[F::MemoryManufacturers].push_back(u"Manufacturer\nMaker" + n);
-    twelveExpected[F::MemorySpeeds].push_back(u"Speed\n" + DecimalText(static_cast<int64_t>(3200 + i)));
+    twelveExpected[F::MemorySpeeds].push_back(u"Speed\n" + DecimalText(int64_t{3200} + i));
   }
 
   const std::vector<CaptureCase> cases = {
