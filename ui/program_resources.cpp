@@ -15,6 +15,29 @@ HBITMAP LoadPicture(HINSTANCE instance, int id) {
       LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR | LR_CREATEDIBSECTION));
 }
 
+// The scale is drawn on the light grey of the usual window colour; where
+// the system paints windows in another grey, the picture takes it on, so
+// the words sit on the window without a visible box around them.
+void PaintInWindowColour(HBITMAP picture, COLORREF drawnOn) {
+  DIBSECTION section = {};
+  if (!picture || GetObjectW(picture, sizeof section, &section) != sizeof section) return;
+  const BITMAP& bits = section.dsBm;
+  if (bits.bmBitsPixel != 24 || !bits.bmBits) return;
+  COLORREF face = GetSysColor(COLOR_BTNFACE);
+  if (face == drawnOn) return;
+  for (int y = 0; y < bits.bmHeight; ++y) {
+    auto* pixel = static_cast<BYTE*>(bits.bmBits) + static_cast<size_t>(y) * bits.bmWidthBytes;
+    for (int x = 0; x < bits.bmWidth; ++x, pixel += 3) {
+      if (pixel[0] == GetBValue(drawnOn) && pixel[1] == GetGValue(drawnOn) &&
+          pixel[2] == GetRValue(drawnOn)) {
+        pixel[0] = GetBValue(face);
+        pixel[1] = GetGValue(face);
+        pixel[2] = GetRValue(face);
+      }
+    }
+  }
+}
+
 void Release(HBITMAP& picture) {
   if (picture) DeleteObject(picture);
   picture = nullptr;
@@ -40,6 +63,7 @@ void LoadPictures(MainProgram& program) {
   pictures.donation = LoadPicture(program.instance, IDB_DONATION);
   pictures.blankBanner = LoadPicture(program.instance, IDB_BLANK_BANNER);
   pictures.scale = LoadPicture(program.instance, IDB_SCALE);
+  PaintInWindowColour(pictures.scale, RGB(240, 240, 240));
   for (int k = 0; k < REFERENCE_SHOTS; ++k) {
     pictures.referenceShots[k] = LoadPicture(program.instance, IDB_REFERENCE_SHOT_1 + k);
   }

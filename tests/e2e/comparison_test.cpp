@@ -419,7 +419,12 @@ class ComparisonEndToEnd : public ::testing::Test {
   // Closing the window ends the program with exit code 0.
   void EndProgram() {
     PostMessageW(main_, WM_CLOSE, 0, 0);
-    ASSERT_EQ(WaitForSingleObject(process_.hProcess, 30000), WAIT_OBJECT_0);
+    const DWORD ended = WaitForSingleObject(process_.hProcess, 30000);
+    if (ended != WAIT_OBJECT_0) {
+      RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+      SavePixels(ScreenPixels(screen), artifacts_ + L"\\comparison-not-ended.bmp");
+    }
+    ASSERT_EQ(ended, WAIT_OBJECT_0);
     DWORD code = 1;
     GetExitCodeProcess(process_.hProcess, &code);
     EXPECT_EQ(code, 0u);
@@ -516,6 +521,73 @@ TEST_F(ComparisonEndToEnd, AfterAFullRun) {
 
   CloseComparison(window);
   ExpectMainWindowBack(mainBefore, elements);
+  EndProgram();
+}
+
+// The screen at 144 DPI (150 %): the window and its elements grow by half,
+// the pictures keep their pixel sizes.
+class ComparisonAt144Dpi : public ComparisonEndToEnd {
+ protected:
+  void SetUp() override {
+    ComparisonEndToEnd::SetUp();
+    DWORD size = sizeof previousDpi_;
+    hadDpi_ = RegGetValueW(HKEY_CURRENT_USER, DESKTOP_KEY, L"LogPixels", RRF_RT_REG_DWORD, nullptr,
+                           &previousDpi_, &size) == ERROR_SUCCESS;
+    SetDpi(144);
+  }
+  void TearDown() override {
+    ComparisonEndToEnd::TearDown();
+    if (hadDpi_) {
+      SetDpi(previousDpi_);
+    } else {
+      RegDeleteKeyValueW(HKEY_CURRENT_USER, DESKTOP_KEY, L"LogPixels");
+    }
+  }
+  static void SetDpi(DWORD dpi) {
+    RegSetKeyValueW(HKEY_CURRENT_USER, DESKTOP_KEY, L"LogPixels", REG_DWORD, &dpi, sizeof dpi);
+  }
+  static constexpr wchar_t DESKTOP_KEY[] = L"Control Panel\\Desktop";
+  DWORD previousDpi_ = 96;
+  bool hadDpi_ = false;
+};
+
+RECT PlaceIn(HWND window, HWND element) {
+  RECT place{};
+  GetWindowRect(element, &place);
+  MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&place), 2);
+  return place;
+}
+
+TEST_F(ComparisonAt144Dpi, ElementsScaleAndPicturesKeepTheirSize) {
+  ASSERT_NO_FATAL_FAILURE(StartProgram());
+  if (getenv("QM_PROBE")) {
+    EndProgram();
+    return;
+  }
+  HWND window = OpenComparison();
+  ASSERT_NE(window, nullptr);
+  RECT client{};
+  GetClientRect(window, &client);
+  EXPECT_EQ(client.right, 1454);  // 969 x 1.5
+  EXPECT_EQ(client.bottom, 1209);
+  const ComparisonLayout layout = LayoutAt({144, 144});
+  auto expectBox = [&](int id, const Box& box, int width, int height) {
+    const RECT place = PlaceIn(window, GetDlgItem(window, id));
+    EXPECT_EQ(place.left, box.x) << id;
+    EXPECT_EQ(place.top, box.y) << id;
+    EXPECT_EQ(place.right - place.left, width) << id;
+    EXPECT_EQ(place.bottom - place.top, height) << id;
+  };
+  expectBox(COMPARE_DRIVE_BOX_ID, layout.driveBox, 390, 143);  // 260 x 95
+  expectBox(OWN_SPEED_BAR_ID, layout.ownBar, 390, 15);
+  expectBox(REFERENCE_LABEL_ID_BASE + 7, layout.referenceLabel[7], 390, 23);
+  expectBox(SLOT_SELECTOR_ID_BASE + 14, layout.slotSelector[14], 18, 18);
+  expectBox(COMPARE_SCALE_ID, layout.scale, 259, 23);  // a picture: its own size
+  expectBox(SHOT_VIEW_ID, layout.shotView, 644, 783);
+  Choose(window, 2, {646, 855});
+  EXPECT_GT(ShownMatches(window, assets_ + L"\\reference_2.bmp"), 0.99);
+  SaveScreenshot(window, L"comparison-144dpi.bmp");
+  CloseComparison(window);
   EndProgram();
 }
 

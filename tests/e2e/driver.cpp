@@ -215,6 +215,54 @@ bool ProgressPos(HWND bar, int* pos) {
   return true;
 }
 
+namespace {
+
+struct Answers {
+  std::vector<int> positions;
+  size_t pending = 0;
+};
+
+void CALLBACK OnPosition(HWND, UINT, ULONG_PTR context, LRESULT result) {
+  auto* slot = reinterpret_cast<std::pair<Answers*, size_t>*>(context);
+  slot->first->positions[slot->second] = static_cast<int>(result);
+  --slot->first->pending;
+}
+
+}  // namespace
+
+std::vector<int> ProgressPositions(const std::vector<HWND>& bars, DWORD timeoutMs) {
+  Answers answers;
+  answers.positions.assign(bars.size(), -1);
+  std::vector<std::pair<Answers*, size_t>> slots;
+  slots.reserve(bars.size());
+  for (size_t i = 0; i < bars.size(); ++i) {
+    slots.emplace_back(&answers, i);
+    if (bars[i] && SendMessageCallbackW(bars[i], PBM_GETPOS, 0, 0, OnPosition,
+                                        reinterpret_cast<ULONG_PTR>(&slots.back()))) {
+      ++answers.pending;
+    }
+  }
+  DWORD start = GetTickCount();
+  while (answers.pending > 0 && GetTickCount() - start < timeoutMs) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+  }
+  // Answers that come later must not land in a vector that is gone.
+  while (answers.pending > 0) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+  }
+  return answers.positions;
+}
+
+std::wstring StoredText(HWND element) {
+  wchar_t text[512] = {};
+  int length = element ? InternalGetWindowText(element, text, 512) : 0;
+  return std::wstring(text, length > 0 ? length : 0);
+}
+
 bool ProgressRange(HWND bar, int* low, int* high) {
   DWORD_PTR lowAnswer = 0, highAnswer = 0;
   if (!bar || !Send(bar, PBM_GETRANGE, TRUE, 0, &lowAnswer) ||

@@ -55,6 +55,12 @@ RECT ClientRectOf(const App& app, HWND element);  // in the main window's client
 int EditLineCount(HWND edit);
 std::wstring EditLine(HWND edit, int line);
 bool ProgressPos(HWND bar, int* pos);
+// The positions of several bars at once (-1: no answer within timeoutMs).
+// A busy program answers only when it processes its events; asking all bars
+// together costs one such moment instead of one per bar.
+std::vector<int> ProgressPositions(const std::vector<HWND>& bars, DWORD timeoutMs);
+// The text the system keeps for a window, read without asking the program.
+std::wstring StoredText(HWND element);
 bool ProgressRange(HWND bar, int* low, int* high);
 bool IsTopmost(HWND window);
 void PostCommand(const App& app, int command);
