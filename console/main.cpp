@@ -8,6 +8,7 @@
 
 #include "console/console_view.h"
 #include "console/drive_under_test.h"
+#include "console/save_report.h"
 #include "console/system_info.h"
 #include "engine/drive_check.h"
 #include "engine/pause.h"
@@ -53,7 +54,7 @@ int main(int argc, char** argv) {
   // Test files of an earlier start go first, as in the window program.
   qm::DeleteTestFiles();
   qm::Pause(256);
-  qm::PrintSystemInfo(stdout);
+  const std::vector<qm::Text> systemInfoLines = qm::PrintSystemInfo(stdout);
 
   if (!qm::CheckDriveWritable(view)) return EXIT_DRIVE_ERROR;
   qm::ShowDriveUnderTest(stdout);
@@ -61,6 +62,7 @@ int main(int argc, char** argv) {
   qm::RunResults results;
   qm::TestRun(view, results);
   if (screen.programEnded) return EXIT_CYCLE_FAILED;
+  qm::SaveConsoleReport(results, systemInfoLines, stdout);
   qm::PrintResultLines(stdout, results);
   return EXIT_COMPLETE;
 }

@@ -1,10 +1,16 @@
 #include "console/save_report.h"
 
+#include "console/linux_drives.h"
+#include "drives/drive_under_test.h"
 #include "export/save_results.h"
 
 namespace qm {
 
-Text SaveConsoleReport(const RunResults& results, const ReportInputs& inputs, std::FILE* out) {
+Text SaveConsoleReport(const RunResults& results, const std::vector<Text>& systemInfoLines, std::FILE* out) {
+  ReportInputs inputs;
+  inputs.systemInfoLines = systemInfoLines;
+  inputs.driveUnderTest = DriveUnderTestRoot();
+  inputs.driveListText = ListLinuxDrives();
   ExportHooks hooks;
   hooks.showMessage = [out](const Text& text) {
     // Message lines are separated by a lone carriage return; a terminal
@@ -20,6 +26,7 @@ Text SaveConsoleReport(const RunResults& results, const ReportInputs& inputs, st
   if (!SaveResults(results, inputs, &reportBaseName, hooks)) return Text();
   Text reportName = reportBaseName + u".txt";
   std::fprintf(out, "%s\n", Utf8(reportName).c_str());
+  std::fflush(out);
   return reportName;
 }
 

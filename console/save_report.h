@@ -4,16 +4,18 @@
 #pragma once
 
 #include <cstdio>
+#include <vector>
 
 #include "engine/run_results.h"
-#include "export/report_text.h"
 #include "platform/text.h"
 
 namespace qm {
 
-// inputs: the system information lines and drive list the console showed,
-// and the drive under test. The messages go to out, one line each. Returns
-// the report's file name, or an empty text when it could not be saved.
-Text SaveConsoleReport(const RunResults& results, const ReportInputs& inputs, std::FILE* out);
+// systemInfoLines: the system information lines the console showed. The
+// drive under test and the drive list are those of the window program
+// (DriveUnderTestRoot, the Linux drive list). The messages go to out, one
+// line each, then the report's name. Returns the report's file name, or an
+// empty text when it could not be saved.
+Text SaveConsoleReport(const RunResults& results, const std::vector<Text>& systemInfoLines, std::FILE* out);
 
 }  // namespace qm
