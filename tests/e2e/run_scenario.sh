@@ -25,6 +25,18 @@ finish() {
 trap finish EXIT
 
 case $scenario in
+  startup)
+    # Web pages go to a stand-in browser that logs their addresses.
+    browser_log=$work/startup.browser.log
+    rm -f "$browser_log"
+    touch "$browser_log"
+    here=$(cd "$(dirname "$0")" && pwd)
+    wine reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /t REG_MULTI_SZ \
+      /d "/bin/sh $here/record_browser.sh $browser_log" /f >/dev/null 2>&1
+    cleanup+=("wine reg delete 'HKCU\\Software\\Wine\\WineBrowser' /v Browsers /f >/dev/null 2>&1")
+    QM_E2E_BROWSER_LOG=$(winepath -w "$browser_log" 2>/dev/null)
+    export QM_E2E_BROWSER_LOG
+    ;;
   unwritable)
     if ! mount -t tmpfs -o ro,size=1m tmpfs "$folder" 2>/dev/null; then
       echo "SKIP: a read-only folder needs mount (root)"

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <set>
 
@@ -280,6 +281,46 @@ void CheckExit(const App& app, const std::string& what) {
         ended ? std::to_string(code) : "still running");
 }
 
+// The lines the stand-in browser logged so far.
+std::vector<std::wstring> BrowserLog() {
+  std::vector<std::wstring> lines;
+  const char* log = getenv("QM_E2E_BROWSER_LOG");
+  FILE* file = log ? fopen(log, "rb") : nullptr;
+  if (!file) return lines;
+  char line[512];
+  while (fgets(line, sizeof line, file)) {
+    std::string text = line;
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    lines.push_back(Widen(text));
+  }
+  fclose(file);
+  return lines;
+}
+
+// One click on the banner opens the donation page once; the menu command
+// opens the author's page.
+void CheckWebPages(const App& app) {
+  if (!getenv("QM_E2E_BROWSER_LOG")) {
+    Note("no stand-in browser: web pages not checked");
+    return;
+  }
+  Click(Element(app, IDC_DONATION_BANNER));
+  std::vector<std::wstring> opened;
+  for (int i = 0; i < 100 && opened.empty(); ++i, Wait(100)) opened = BrowserLog();
+  Wait(1500);  // a second opening would show by now
+  opened = BrowserLog();
+  std::string first = opened.empty() ? std::string("nothing") : Narrow(opened[0]);
+  Check(opened.size() == 1 && opened[0] == L"https://quillmark.example.org/donate",
+        "one click on the banner opens the donation page once",
+        std::to_string(opened.size()) + " opened, first " + first);
+  PostCommand(app, CMD_WEB_PAGE);
+  for (int i = 0; i < 100 && opened.size() < 2; ++i, Wait(100)) opened = BrowserLog();
+  Wait(1500);
+  opened = BrowserLog();
+  Check(opened.size() == 2 && opened[1] == L"https://quillmark.example.org/",
+        "\"Visit my WEB page\" opens the author's page", std::to_string(opened.size()));
+}
+
 int Startup(App& app) {
   // Left behind by an earlier start: deleted before the window is created.
   PutFile(Path(app, L"this_sys.bmp"), "BM");
@@ -299,6 +340,8 @@ int Startup(App& app) {
   AfterNotice(app, notice, true);
   Check(!FileExists(Path(app, L"tmp.tmp")), "the drive check left no tmp.tmp");
   Screenshot("startup");
+
+  CheckWebPages(app);
 
   PostCommand(app, CMD_ABOUT);
   HWND about = WaitMessageBox(app, 5000);
