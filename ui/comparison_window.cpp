@@ -230,13 +230,23 @@ void CreateElements(ComparisonState& state, const ComparisonLayout& layout) {
 HWND CreateComparisonWindow(ComparisonState& state, const ComparisonLayout& layout) {
   RECT outer{0, 0, layout.clientWidth, layout.clientHeight};
   AdjustWindowRectEx(&outer, COMPARISON_STYLE, FALSE, 0);
-  const int width = outer.right - outer.left;
-  const int height = outer.bottom - outer.top;
+  int width = outer.right - outer.left;
+  int height = outer.bottom - outer.top;
+  HWND window = CreateWindowExW(0, COMPARISON_CLASS, Wide(COMPARISON_TITLE), COMPARISON_STYLE, 0, 0, width,
+                                height, state.context->mainWindow, nullptr, state.context->instance, &state);
+  if (window == nullptr) return nullptr;
+  // The frame the system really drew may differ from what it predicted:
+  // make the client area come out exact, then centre what that gives.
+  RECT client{};
+  GetClientRect(window, &client);
+  width += layout.clientWidth - client.right;
+  height += layout.clientHeight - client.bottom;
   const Origin origin =
       CentredOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), width, height);
-  return CreateWindowExW(0, COMPARISON_CLASS, Wide(COMPARISON_TITLE), COMPARISON_STYLE | WS_VISIBLE, origin.x,
-                         origin.y, width, height, state.context->mainWindow, nullptr, state.context->instance,
-                         &state);
+  SetWindowPos(window, nullptr, origin.x, origin.y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  ShowWindow(window, SW_SHOWNORMAL);
+  UpdateWindow(window);
+  return window;
 }
 
 // Keeps the main window's place on the screen except for x.
