@@ -3,6 +3,7 @@
 #include "engine/test_run.h"
 #include "export/save_results.h"
 #include "export/validation_file.h"
+#include "export/window_snapshot.h"
 #include "platform/files.h"
 #include "ui/author_addresses.h"
 #include "ui/comparison_command.h"
@@ -63,7 +64,7 @@ void RunEventLoop() {
       case EventKind::CloseRequested: program.quit = true; break;
     }
     if (program.quit) {
-      Files().remove(Text(OWN_SNAPSHOT_FILE));
+      Files().remove(Text(OWN_SNAPSHOT_NAME));
       EndProgram();
     }
   }

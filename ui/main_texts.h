@@ -28,8 +28,6 @@ constexpr char16_t BYTES_BOX_TEXT[] = u"Bytes";
 constexpr char16_t ROUNDS_CAPTION_TEXT[] = u"Elapsed milliseconds - (10 times)";
 constexpr char16_t START_BUTTON_TEXT[] = u"START";
 
-constexpr char16_t OWN_SNAPSHOT_FILE[] = u"this_sys.bmp";
-
 constexpr char16_t STARTUP_NOTICE_BEFORE_CONTACT[] =
     u"Copy whole folder of Quillmark to the drive under test.\r"
     u"Close the Quillmark folder after running the application and before clicking START.\r"

@@ -8,6 +8,7 @@
 #include "engine/pause.h"
 #include "engine/program_title.h"
 #include "engine/test_files.h"
+#include "export/window_snapshot.h"
 #include "inventory/system_info_panel.h"
 #include "inventory/wmi_query.h"
 #include "platform/files.h"
@@ -121,33 +122,36 @@ void Startup(HINSTANCE instance) {
   program.instance = instance;
   ReadScreenDpi(main);
   LoadLibraries(program);
+  LoadFonts(program);
+  LoadPictures(program);
 
-  LoadFonts(program);                       // 1
-  LoadPictures(program);                    // 2
-  DeleteTestFiles();                        // 3
-  Pause(256);                               // 4
-  Files().remove(Text(OWN_SNAPSHOT_FILE));  //
-  CreateMainWindow(program);                // 5
+  // What an earlier start left behind goes before anything is shown.
+  DeleteTestFiles();
+  Pause(256);
+  Files().remove(Text(OWN_SNAPSHOT_NAME));
+
+  CreateMainWindow(program);
   program.view = MainWindowRunView();
-  QuerySystemInventory(program.inventory);  // 6
+  QuerySystemInventory(program.inventory);
   PumpEvents();
-  CreateSystemInfoBox(program);                                                                           // 7
-  main.testDiagram = CreatePicture(program, IDC_TEST_DIAGRAM, 308, 469, program.pictures.diagram, true);  // 8
+  CreateSystemInfoBox(program);
+  main.testDiagram = CreatePicture(program, IDC_TEST_DIAGRAM, 308, 469, program.pictures.diagram, true);
   PumpEvents();
-  program.driveListText = ListDrives();                                     // 9
-  CreateDriveBox(program);                                                  // 10
-  program.driveUnderTest = DriveUnderTestRoot();                            // 11
-  if (main.driveBox) PlaceCaret(main.driveBox, 1, 1);                       // 12
-  CreateValueArea(program);                                                 // 13
-  CreateResultArea(program);                                                // 14
-  main.donationBanner = CreateDonationBanner(program, {18, 722, 358, 68});  // 15
+  program.driveListText = ListDrives();
+  CreateDriveBox(program);
+  program.driveUnderTest = DriveUnderTestRoot();
+  if (main.driveBox) PlaceCaret(main.driveBox, 1, 1);  // the list shown from its beginning
+  CreateValueArea(program);
+  CreateResultArea(program);
+  main.donationBanner = CreateDonationBanner(program, {18, 722, 358, 68});
   main.startButton = CreateStartButton(program, {408, 722, 200, 68});
   PumpEvents();
-  MessageBoxW(main.window, Wide(StartupNotice()), Wide(PROGRAM_TITLE), MB_OK | MB_ICONINFORMATION);  // 16
+
+  MessageBoxW(main.window, Wide(StartupNotice()), Wide(PROGRAM_TITLE), MB_OK | MB_ICONINFORMATION);
   PumpEvents();
-  if (!CheckDriveWritable(program.view)) EndProgram();  // 17
-  BlinkBanner(program);                                 // 18
-  PresentWindow(main);                                  // 19
+  if (!CheckDriveWritable(program.view)) EndProgram();  // it has shown "Drive Error"
+  BlinkBanner(program);
+  PresentWindow(main);
 }
 
 }  // namespace qm

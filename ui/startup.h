@@ -5,8 +5,10 @@
 
 namespace qm {
 
-// Runs startup steps 1 to 19. Returns only when the event loop is to be
-// entered; a drive that cannot be written ends the program here.
+// Loads the fonts and pictures, builds and fills MainWindow, shows the
+// startup notice, checks the drive, blinks the banner and drops the menu
+// open. Returns when the event loop is to begin; a drive that cannot be
+// written ends the program here.
 void Startup(HINSTANCE instance);
 
 }  // namespace qm

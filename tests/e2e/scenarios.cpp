@@ -326,11 +326,17 @@ int Startup(App& app) {
   PutFile(Path(app, L"this_sys.bmp"), "BM");
   PutFile(Path(app, TestFile(1, 0)), "x");
   PutFile(Path(app, TestFile(16, 31)), "x");
+  HWND first = nullptr;
+  for (int i = 0; i < 1800 && !first && Running(app); ++i, Wait(50)) {
+    first = FindWindowW(L"QuillmarkMainWindow", nullptr);
+  }
+  Check(first != nullptr, "the main window appears");
+  Check(!FileExists(Path(app, L"this_sys.bmp")), "this_sys.bmp deleted before the window was created");
+  Check(!FileExists(Path(app, TestFile(1, 0))) && !FileExists(Path(app, TestFile(16, 31))),
+        "the test files of an earlier start deleted before the window was created");
   HWND notice = StartupNotice(app);
   if (!notice) return 1;
-  Check(!FileExists(Path(app, L"this_sys.bmp")), "startup deleted this_sys.bmp");
-  Check(!FileExists(Path(app, TestFile(1, 0))) && !FileExists(Path(app, TestFile(16, 31))),
-        "startup deleted the test files of an earlier start");
+  Check(IsWindowVisible(app.main), "the window is visible under the notice");
   Screenshot("notice");
   CheckMainWindow(app, 96);
   CheckElementTable(app, 96);
