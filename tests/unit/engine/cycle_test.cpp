@@ -65,7 +65,7 @@ std::array<int64_t, 256> CheckCycleFiles() {
   return counts;
 }
 
-TEST(Cycle, WritesTheFiveHundredTwelveFilesAndReplacesThemNextTime) {
+TEST(EngineCycle, WritesTheFiveHundredTwelveFilesAndReplacesThemNextTime) {
   EXPECT_EQ(TestFileName(7, 31), u"file_7_31.qkw");
   EXPECT_EQ(TestFileName(16, 0), u"file_16_0.qkw");
 
@@ -97,7 +97,7 @@ TEST(Cycle, WritesTheFiveHundredTwelveFilesAndReplacesThemNextTime) {
   CheckCycleFiles();
 }
 
-TEST(Cycle, MissingLastFileFailsTheCycleAfterTheBoundedRetries) {
+TEST(EngineCycle, MissingLastFileFailsTheCycleAfterTheBoundedRetries) {
   ScratchFolder folder;
   FaultyFiles faults;
   // Neither the writer nor the check can open it: it never exists.
@@ -112,7 +112,7 @@ TEST(Cycle, MissingLastFileFailsTheCycleAfterTheBoundedRetries) {
   EXPECT_EQ(FolderNames().size(), 511u);
 }
 
-TEST(Cycle, MissingLastFileCountsOnlyForWritersFiveToSixteen) {
+TEST(EngineCycle, MissingLastFileCountsOnlyForWritersFiveToSixteen) {
   InstantClock clock;  // the bounded retries take no time
   struct Case {
     const char16_t* name;
@@ -158,7 +158,7 @@ struct FailingThreads {
   ~FailingThreads() { SetThreadOps(replaced); }
 };
 
-TEST(Cycle, WriterThatNeverSignalsFailsTheCycleAfterBoundedWaits) {
+TEST(EngineCycle, WriterThatNeverSignalsFailsTheCycleAfterBoundedWaits) {
   InstantClock clock;
   struct Case {
     int failingStart, failingSemaphore, writersThatRan;
@@ -180,7 +180,7 @@ TEST(Cycle, WriterThatNeverSignalsFailsTheCycleAfterBoundedWaits) {
   }
 }
 
-TEST(DriveCheck, WritesAndDeletesTmpTmpOrSaysDriveError) {
+TEST(EngineDriveCheck, WritesAndDeletesTmpTmpOrSaysDriveError) {
   InstantClock clock;
   ScratchFolder folder;
   {
@@ -209,7 +209,7 @@ TEST(DriveCheck, WritesAndDeletesTmpTmpOrSaysDriveError) {
   }
 }
 
-TEST(DeleteTestFiles, RemovesEveryTestFileAndNothingElse) {
+TEST(EngineDeleteTestFiles, RemovesEveryTestFileAndNothingElse) {
   InstantClock clock;
   ScratchFolder folder;
   Spill("file_1_0.qkw", "a");

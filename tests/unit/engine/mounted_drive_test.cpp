@@ -75,7 +75,7 @@ ConsoleOutcome RunConsole(const fs::path& folder, const std::string& arguments =
   return outcome;
 }
 
-TEST(MountedDrive, ReadOnlyDriveGivesDriveError) {
+TEST(EngineMountedDrive, ReadOnlyDriveGivesDriveError) {
   TmpfsMount mount("ro,size=1m");
   SKIP_UNLESS_MOUNTED(mount);
   {
@@ -91,7 +91,7 @@ TEST(MountedDrive, ReadOnlyDriveGivesDriveError) {
   EXPECT_EQ(console.output.substr(console.output.size() - lastLine.size()), lastLine);
 }
 
-TEST(MountedDrive, DriveFillingUpDuringACycleEndsInTheFileSizeMessage) {
+TEST(EngineMountedDrive, DriveFillingUpDuringACycleEndsInTheFileSizeMessage) {
   // 1 MiB holds half a cycle: at most 8 writers can finish their queue, so
   // the last file of some writer from 5 to 16 is short whatever the timing.
   TmpfsMount mount("size=1m");
@@ -115,7 +115,7 @@ TEST(MountedDrive, DriveFillingUpDuringACycleEndsInTheFileSizeMessage) {
   EXPECT_EQ(console.output.substr(console.output.size() - lastLine.size()), lastLine);
 }
 
-TEST(Console, HelpVersionAndNothingElse) {
+TEST(ConsoleEditionExit, HelpVersionAndNothingElse) {
   ScratchFolder folder;
   const ConsoleOutcome version = RunConsole(folder.Path(), "--version");
   EXPECT_EQ(version.exitStatus, 0);

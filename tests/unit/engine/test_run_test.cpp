@@ -22,7 +22,7 @@ namespace {
 // (they add up on the shared instant clock) and 12 last files x 4 ms.
 constexpr int64_t CYCLE_PAUSES_MS = 16 * 4 + 16 * 32 * 1 + 12 * 4;
 
-struct RunFixture : ::testing::Test {
+struct EngineRun : ::testing::Test {
   MemoryFiles memory;
   InstantClock clock;
   RecordingView view;
@@ -69,7 +69,7 @@ std::vector<std::string> NormalRunEvents(const std::vector<int64_t>& cycleMs, co
   return e;
 }
 
-TEST_F(RunFixture, NormalRunTellsTheWindowEveryStepInOrder) {
+TEST_F(EngineRun, NormalRunTellsTheWindowEveryStepInOrder) {
   const std::vector<int64_t> cycleMs = {1501, 1502, 1503, 1504, 1505, 1506, 1507, 1508, 1509, 1510};
   CycleTimes(cycleMs);
   TestRun(view.View(), results);
@@ -107,7 +107,7 @@ struct FormulaCase {
   int speedBar;
 };
 
-TEST(Speed, AverageAndSpeedFollowTheFormula) {
+TEST(EngineSpeed, AverageAndSpeedFollowTheFormula) {
   auto all = [](int64_t ms) {
     std::array<int64_t, 10> cycleMs;
     cycleMs.fill(ms);
@@ -134,7 +134,7 @@ TEST(Speed, AverageAndSpeedFollowTheFormula) {
   EXPECT_EQ(MbPerSecondText(0.0005), u"0.001");
 }
 
-TEST_F(RunFixture, FileSizeErrorInCycleFourEndsTheProgram) {
+TEST_F(EngineRun, FileSizeErrorInCycleFourEndsTheProgram) {
   FaultyFiles faults;
   faults.Fail(FileOperation::Size, 3 * 12 + 4);  // the fourth last file of cycle 4
   TestRun(view.View(), results);
@@ -159,7 +159,7 @@ TEST_F(RunFixture, FileSizeErrorInCycleFourEndsTheProgram) {
   EXPECT_EQ(memory.Names().size(), 512u);
 }
 
-TEST(TestRunStart, NothingHappensOnceStartWasTaken) {
+TEST(EngineTestRunStart, NothingHappensOnceStartWasTaken) {
   RecordingView view;
   RunResults taken;
   taken.startState = 1;
