@@ -39,6 +39,9 @@ struct CycleObjects {
 
 CycleObjects cycle;
 
+// What each writer's thread is given: its number.
+int writerNumbers[WRITERS] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+
 WriterSlot& Slot(int writer) { return cycle.writers[writer - 1]; }
 
 void Pump(const RunView& view) {
@@ -73,7 +76,7 @@ bool WaitForWriters(const RunView& view) {
 }  // namespace
 
 uint32_t WriterThread(void* writer) {
-  const int t = static_cast<int>(reinterpret_cast<intptr_t>(writer));
+  const int t = *static_cast<const int*>(writer);
   const FileOps& files = Files();
   for (int index = 0; index < FILES_PER_WRITER; ++index) {
     FileHandle file = OpenTestFile(TestFileName(t, index));

@@ -23,8 +23,8 @@ constexpr int WRITER_WAIT_PASSES = 3;
 // did not finish. Pumps the view's events at fixed points.
 void RunCycle(const RunView& view, RunResults& results);
 
-// The writers' thread procedure; writer is the writer's number 1..16 cast
-// to a pointer. Writes files 0..31 of that writer, then signals the
+// The writers' thread procedure; writer points at the writer's number
+// 1..16 (an int). Writes files 0..31 of that writer, then signals the
 // writer's semaphore. Returns 0.
 uint32_t WriterThread(void* writer);
 
