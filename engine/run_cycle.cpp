@@ -99,8 +99,7 @@ void RunCycle(const RunView& view, RunResults& results) {
   const ThreadOps& threads = Threads();
   for (WriterSlot& slot : cycle.writers) slot.semaphore = threads.createSemaphore(0, SEMAPHORE_MAXIMUM);
   for (int t = 1; t <= WRITERS; ++t) {
-    Slot(t).thread =
-        threads.start(WriterThread, reinterpret_cast<void*>(static_cast<intptr_t>(t)), WRITER_STACK_BYTES);
+    Slot(t).thread = threads.start(WriterThread, &writerNumbers[t - 1], WRITER_STACK_BYTES);
     Pause(WRITER_START_PAUSE_MS);
   }
   Pump(view);
