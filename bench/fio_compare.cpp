@@ -118,8 +118,9 @@ int main(int argc, char** argv) {
     cycles.push_back(cycle);
     wall.push_back(fio.wallMs);
     runtime.push_back(fio.runtimeMs);
-    std::printf("pair %2d  quillmark cycle %6.0f ms   fio %7.1f ms (its own write runtime %6.0f ms)   ratio %.3f\n",
-                pair + 1, cycle, fio.wallMs, fio.runtimeMs, cycle / fio.wallMs);
+    std::printf(
+        "pair %2d  quillmark cycle %6.0f ms   fio %7.1f ms (its own write runtime %6.0f ms)   ratio %.3f\n",
+        pair + 1, cycle, fio.wallMs, fio.runtimeMs, cycle / fio.wallMs);
     std::fflush(stdout);
   }
   qm::DeleteTestFiles();
