@@ -9,6 +9,7 @@
 #include <map>
 #include <set>
 
+#include "tests/e2e/comparison_after_run.h"
 #include "tests/e2e/driver.h"
 #include "ui/resource.h"
 
@@ -520,6 +521,8 @@ int FullRun(App& app) {
   for (int k = 1; k <= 10; ++k) unchanged &= !IsWindowVisible(Element(app, IDC_COUNTDOWN_BAR_1 + k - 1));
   unchanged &= FileSize(Path(app, TestFile(1, 0))) == 4096;
   Check(unchanged, "\"Start Quillmark\" after the run does nothing");
+
+  CheckComparisonAfterRun(app);
 
   PostCommand(app, CMD_EXIT);
   CheckExit(app, "Exit");
