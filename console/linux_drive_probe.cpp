@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "console/drive_under_test.h"
 #include "console/linux_drives.h"
 
 namespace qm {
@@ -87,6 +88,14 @@ Text ListLinuxDrives() {
   std::string mountInfo;
   if (!ReadWholeFile("/proc/self/mountinfo", &mountInfo)) return {};
   return LinuxDriveListText(LinuxDrives(ParseMountInfo(mountInfo), NativeLinuxDriveProbe()));
+}
+
+Text DriveUnderTestMountPoint() {
+  std::string mountInfo;
+  char folder[PATH_MAX];
+  if (!ReadWholeFile("/proc/self/mountinfo", &mountInfo) || getcwd(folder, sizeof folder) == nullptr)
+    return {};
+  return FromUtf8(MountHolding(mountInfo, folder).mountPoint);
 }
 
 }  // namespace qm

@@ -70,6 +70,10 @@ LinuxDriveProbe NativeLinuxDriveProbe();
 // LinuxDriveListText of /proc/self/mountinfo with the native probe.
 Text ListLinuxDrives();
 
+// The mount point of the mount holding the current folder (the drive under
+// test); empty when it cannot be found.
+Text DriveUnderTestMountPoint();
+
 // The list as lines for a terminal: carriage returns and line feeds both
 // end a line.
 std::string DriveListLines(const Text& driveListText);

@@ -11,8 +11,10 @@ packages=(
   wine wine64 xvfb xdotool x11-utils imagemagick fonts-liberation fonts-dejavu-core
   fio zip unzip python3
 )
+# The native configure adds GoogleTest from its sources even when only the
+# program is built.
 if [ "${1:-}" = "--build-only" ]; then
-  packages=(build-essential cmake libssl-dev pkg-config)
+  packages=(build-essential cmake libssl-dev pkg-config googletest)
 fi
 
 missing=()

@@ -197,6 +197,8 @@ TEST(LinuxDriveList, RealMountInfoHasTheRootMount) {
   ASSERT_TRUE(NativeLinuxDriveProbe().readText("/proc/self/mountinfo", &text));
   for (const MountInfoLine& mount : ParseMountInfo(text)) mountPoints.insert(mount.mountPoint);
   EXPECT_EQ(mountPoints.count("/"), 1u);
+  // The current folder lies on some mount, "/" at least.
+  EXPECT_FALSE(DriveUnderTestMountPoint().empty());
 }
 
 }  // namespace
