@@ -54,14 +54,20 @@ struct FioRun {
   double runtimeMs = 0;  // fio's own write runtime
 };
 
-// The write section's "runtime" of fio's JSON output; 0 when not found.
+// The "runtime" of the write section ("write" : { ... }) of fio's JSON
+// output; 0 when not found. The job options name "write" too, as a value.
 double FioWriteRuntime(const std::string& json) {
-  size_t write = json.find("\"write\"");
-  if (write == std::string::npos) return 0;
-  size_t key = json.find("\"runtime\"", write);
-  if (key == std::string::npos) return 0;
-  size_t colon = json.find(':', key);
-  return colon == std::string::npos ? 0 : std::atof(json.c_str() + colon + 1);
+  for (size_t at = json.find("\"write\""); at != std::string::npos; at = json.find("\"write\"", at + 1)) {
+    const size_t colon = json.find_first_not_of(" \t\n", at + 7);
+    if (colon == std::string::npos || json[colon] != ':') continue;
+    const size_t brace = json.find_first_not_of(" \t\n", colon + 1);
+    if (brace == std::string::npos || json[brace] != '{') continue;
+    const size_t key = json.find("\"runtime\"", brace);
+    if (key == std::string::npos) return 0;
+    const size_t value = json.find(':', key);
+    return value == std::string::npos ? 0 : std::atof(json.c_str() + value + 1);
+  }
+  return 0;
 }
 
 FioRun RunFio() {
