@@ -70,8 +70,10 @@ void DrawBanner(const DRAWITEMSTRUCT& item) {
   HDC source = CreateCompatibleDC(item.hDC);
   if (!source) return;
   HGDIOBJ previous = SelectObject(source, picture);
-  int x = item.rcItem.left + (item.rcItem.right - item.rcItem.left - info.bmWidth) / 2;
-  int y = item.rcItem.top + (item.rcItem.bottom - item.rcItem.top - info.bmHeight) / 2;
+  // Held down, the picture sinks by a pixel, as a pressed button does.
+  int pressed = (item.itemState & ODS_SELECTED) ? 1 : 0;
+  int x = item.rcItem.left + (item.rcItem.right - item.rcItem.left - info.bmWidth) / 2 + pressed;
+  int y = item.rcItem.top + (item.rcItem.bottom - item.rcItem.top - info.bmHeight) / 2 + pressed;
   BitBlt(item.hDC, x, y, info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);
   SelectObject(source, previous);
   DeleteDC(source);
