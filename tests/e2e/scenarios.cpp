@@ -248,7 +248,7 @@ void AfterNotice(App& app, HWND notice, bool checkBlink) {
   bool wasBlank = false;
   bool topmost = false;
   DWORD start = GetTickCount();
-  while (GetTickCount() - start < 8000 && !topmost) {
+  while (GetTickCount() - start < 20000 && !topmost) {
     bool isBlank = ScreenPixel(x, y) == blank;
     if (isBlank && !wasBlank) ++blanks;
     wasBlank = isBlank;
@@ -258,7 +258,7 @@ void AfterNotice(App& app, HWND notice, bool checkBlink) {
   if (checkBlink) Check(blanks == 5, "the banner blinked five times", std::to_string(blanks));
   Check(topmost, "the window is topmost after startup");
   HWND menu = nullptr;
-  for (int i = 0; i < 100 && !menu; ++i, Wait(20)) menu = OpenMenuWindow(app);
+  for (int i = 0; i < 250 && !menu; ++i, Wait(20)) menu = OpenMenuWindow(app);
   Check(menu != nullptr, "the menu dropped open by itself");
   if (menu) {
     Screenshot("menu-open");
