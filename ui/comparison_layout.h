@@ -12,7 +12,6 @@ constexpr char16_t COMPARISON_STATUS_TEXT[] =
     u"For this Benchmark the drive speed is the goal. The power of your CPU will not have effect (or very "
     u"small) on the final speed obtained.";
 constexpr char16_t SPEED_HEADING_TEXT[] = u"Your 4K Drive Speed: ";
-constexpr char16_t OWN_RESULT_FILE[] = u"this_sys.bmp";
 
 constexpr int REFERENCE_ROW_COUNT = 14;
 constexpr int SLOT_SELECTOR_COUNT = REFERENCE_ROW_COUNT + 1;  // 0 is the own result

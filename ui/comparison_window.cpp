@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include "export/window_snapshot.h"
 #include "platform/clock.h"
 
 namespace qm {
@@ -146,7 +147,7 @@ void SetPicture(HWND element, HBITMAP picture) {
 
 HBITMAP LoadOwnResult() {
   return static_cast<HBITMAP>(
-      LoadImageW(nullptr, Wide(OWN_RESULT_FILE), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+      LoadImageW(nullptr, Wide(OWN_SNAPSHOT_NAME), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
 }
 
 // Shows in the shot view what selector k stands for. The own result is read
