@@ -98,4 +98,11 @@ Text DriveUnderTestMountPoint() {
   return FromUtf8(MountHolding(mountInfo, folder).mountPoint);
 }
 
+Text ShowDriveList(std::FILE* out) {
+  const Text list = ListLinuxDrives();
+  std::fprintf(out, "Drives:\n%s", DriveListLines(list).c_str());
+  std::fflush(out);
+  return list;
+}
+
 }  // namespace qm

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -77,5 +78,9 @@ Text DriveUnderTestMountPoint();
 // The list as lines for a terminal: carriage returns and line feeds both
 // end a line.
 std::string DriveListLines(const Text& driveListText);
+
+// Lists the drives (ListLinuxDrives), writes "Drives:" and the list's lines
+// to out, and returns the list.
+Text ShowDriveList(std::FILE* out);
 
 }  // namespace qm

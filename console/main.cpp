@@ -2,12 +2,15 @@
 // folder, shown in a terminal.
 //
 // Exit status: 0 after a complete run, 1 after "Drive Error", 2 after a
-// failed cycle, 64 for arguments other than --help and --version.
+// failed cycle, 64 for arguments other than --help, --version and --json.
 #include <cstdio>
 #include <cstring>
 
 #include "console/console_view.h"
 #include "console/drive_under_test.h"
+#include "console/json_results.h"
+#include "console/linux_drives.h"
+#include "console/run_statistics.h"
 #include "console/save_report.h"
 #include "console/system_info.h"
 #include "engine/drive_check.h"
@@ -24,13 +27,18 @@ constexpr int EXIT_CYCLE_FAILED = 2;
 constexpr int EXIT_USAGE = 64;
 
 constexpr char USAGE[] =
-    "Usage: quillmark [--help | --version]\n"
+    "Usage: quillmark [--help | --version | --json]\n"
     "\n"
     "Benchmarks the drive of the current folder: ten cycles, each of sixteen\n"
     "threads writing 32 files of 4096 bytes one byte per write call. Ends with\n"
     "the lines \"cycle 1 <ms>\" .. \"cycle 10 <ms>\", \"average <ms>\" and\n"
     "\"speed <MB/s>\". Exit status: 0 after a complete run, 1 after \"Drive\n"
-    "Error\", 2 after a failed cycle.\n";
+    "Error\", 2 after a failed cycle. Before them: \"minimum <ms>\", \"maximum\n"
+    "<ms>\", \"deviation <ms>\" of the ten cycles and the unit of the speed.\n"
+    "\n"
+    "--json  the results as one JSON object on standard output (cycle times,\n"
+    "        average, speed, statistics, system lines, drive under test,\n"
+    "        drives); everything else goes to standard error.\n";
 
 }  // namespace
 
@@ -43,26 +51,40 @@ int main(int argc, char** argv) {
     std::printf("%s\n", qm::Utf8(qm::PROGRAM_TITLE).c_str());
     return EXIT_COMPLETE;
   }
-  if (argc != 1) {
+  const bool json = argc == 2 && std::strcmp(argv[1], "--json") == 0;
+  if (argc != 1 && !json) {
+    if (argc == 2) {
+      std::fprintf(stderr, "quillmark: unknown argument '%s'\n\n", argv[1]);
+    } else {
+      std::fputs("quillmark: one argument at most\n\n", stderr);
+    }
     std::fputs(USAGE, stderr);
     return EXIT_USAGE;
   }
 
-  qm::ConsoleScreen screen = qm::StartConsoleScreen(stdout);
+  // With --json standard output carries the JSON object alone.
+  std::FILE* out = json ? stderr : stdout;
+  qm::ConsoleScreen screen = qm::StartConsoleScreen(out);
   const qm::RunView view = qm::ConsoleRunView(screen);
 
   // Test files of an earlier start go first, as in the window program.
   qm::DeleteTestFiles();
   qm::Pause(256);
-  const std::vector<qm::Text> systemInfoLines = qm::PrintSystemInfo(stdout);
+  const std::vector<qm::Text> systemInfoLines = qm::PrintSystemInfo(out);
+  const qm::Text driveList = qm::ShowDriveList(out);
 
   if (!qm::CheckDriveWritable(view)) return EXIT_DRIVE_ERROR;
-  qm::ShowDriveUnderTest(stdout);
+  qm::ShowDriveUnderTest(out);
 
   qm::RunResults results;
   qm::TestRun(view, results);
   if (screen.programEnded) return EXIT_CYCLE_FAILED;
-  qm::SaveConsoleReport(results, systemInfoLines, stdout);
-  qm::PrintResultLines(stdout, results);
+  qm::SaveConsoleReport(results, systemInfoLines, out);
+  std::fputs(qm::StatisticsLines(results).c_str(), out);
+  qm::PrintResultLines(out, results);
+  if (json) {
+    std::fputs(qm::ResultsJson(results, {systemInfoLines, qm::DriveUnderTestMountPoint(), driveList}).c_str(),
+               stdout);
+  }
   return EXIT_COMPLETE;
 }
