@@ -206,8 +206,6 @@ class ComparisonEndToEnd : public ::testing::Test {
     EXPECT_EQ(code, 0u);
   }
 
-  bool NoMessageBox() { return FindTopLevel(process_.dwProcessId, L"#32770", nullptr) == nullptr; }
-
   std::wstring folder_, artifacts_, assets_;
   PROCESS_INFORMATION process_{};
   HWND main_ = nullptr;
