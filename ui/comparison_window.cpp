@@ -146,8 +146,8 @@ void SetPicture(HWND element, HBITMAP picture) {
 }
 
 HBITMAP LoadOwnResult() {
-  return static_cast<HBITMAP>(
-      LoadImageW(nullptr, Wide(OWN_SNAPSHOT_NAME), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+  return static_cast<HBITMAP>(LoadImageW(nullptr, Wide(OWN_SNAPSHOT_NAME), IMAGE_BITMAP, 0, 0,
+                                         LR_LOADFROMFILE | LR_CREATEDIBSECTION));
 }
 
 // Shows in the shot view what selector k stands for. The own result is read
