@@ -204,9 +204,9 @@ SIZE ShotSize(HWND window) {
   return {shot.right, shot.bottom};
 }
 
-bool Choose(HWND window, int selector, SIZE expected) {
-  HWND radio = GetDlgItem(window, SLOT_SELECTOR_ID_BASE + selector);
-  PostMessageW(radio, BM_CLICK, 0, 0);
+namespace {
+
+bool WaitShown(HWND window, HWND radio, SIZE expected) {
   const bool shown = Eventually(
       [&] {
         const SIZE size = ShotSize(window);
@@ -216,6 +216,44 @@ bool Choose(HWND window, int selector, SIZE expected) {
   Ask(window, WM_NULL);
   Sleep(200);  // let the picture reach the screen
   return shown;
+}
+
+}  // namespace
+
+bool Choose(HWND window, int selector, SIZE expected) {
+  HWND radio = GetDlgItem(window, SLOT_SELECTOR_ID_BASE + selector);
+  PostMessageW(radio, BM_CLICK, 0, 0);
+  return WaitShown(window, radio, expected);
+}
+
+bool ChooseWithMouse(HWND window, int selector, SIZE expected) {
+  HWND radio = GetDlgItem(window, SLOT_SELECTOR_ID_BASE + selector);
+  RECT place{};
+  GetWindowRect(radio, &place);
+  MouseClick({(place.left + place.right) / 2, (place.top + place.bottom) / 2});
+  return WaitShown(window, radio, expected);
+}
+
+void MouseClick(POINT screen) {
+  SetCursorPos(screen.x, screen.y);
+  Sleep(100);
+  mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+  Sleep(50);
+  mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+}
+
+bool CloseBoxPoint(HWND window, POINT* screen) {
+  RECT outer{};
+  GetWindowRect(window, &outer);
+  for (int y = outer.top + 1; y < outer.top + 40; ++y) {
+    for (int x = outer.right - 2; x > outer.right - 60; --x) {
+      if (Ask(window, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTCLOSE) {
+        *screen = {x - 3, y + 3};  // inside the box, not on its edge
+        return Ask(window, WM_NCHITTEST, 0, MAKELPARAM(screen->x, screen->y)) == HTCLOSE;
+      }
+    }
+  }
+  return false;
 }
 
 }  // namespace qm

@@ -62,5 +62,12 @@ SIZE ShotSize(HWND window);
 // Clicks selector k; true once it is checked and the shot view has the
 // expected size.
 bool Choose(HWND window, int selector, SIZE expected);
+// The same with the mouse, as a user clicks.
+bool ChooseWithMouse(HWND window, int selector, SIZE expected);
+
+// A left click of the mouse at a screen position.
+void MouseClick(POINT screen);
+// A screen position on the window's close box; false when none is found.
+bool CloseBoxPoint(HWND window, POINT* screen);
 
 }  // namespace qm

@@ -242,6 +242,14 @@ TEST_F(ComparisonEndToEnd, BeforeARun) {
   EXPECT_TRUE(Choose(window, 0, emptySize));
   EXPECT_GT(ShownMatches(window, assets_ + L"\\empty_slot.bmp"), 0.99);
 
+  // The same with the mouse: a click on a selector, then on the close box.
+  EXPECT_TRUE(ChooseWithMouse(window, 5, shotSize));
+  EXPECT_GT(ShownMatches(window, assets_ + L"\\reference_5.bmp"), 0.99);
+  EXPECT_TRUE(ChooseWithMouse(window, 0, emptySize));
+  POINT closeBox{};
+  ASSERT_TRUE(CloseBoxPoint(window, &closeBox));
+  MouseClick(closeBox);
+  EXPECT_TRUE(Eventually([&] { return !IsWindow(window); }, 10000)) << "the close box closes the window";
   CloseComparison(window);
   ExpectMainWindowBack(mainBefore, elements);
   EndProgram();
