@@ -242,6 +242,11 @@ TEST_F(ComparisonEndToEnd, BeforeARun) {
   EXPECT_TRUE(Choose(window, 0, emptySize));
   EXPECT_GT(ShownMatches(window, assets_ + L"\\empty_slot.bmp"), 0.99);
 
+  // The hidden main window's commands are not acted on, then or later.
+  PostMessageW(main_, WM_COMMAND, CMD_ABOUT, 0);
+  Sleep(500);
+  EXPECT_EQ(FindTopLevel(process_.dwProcessId, L"#32770", nullptr), nullptr);
+
   // The same with the mouse: a click on a selector, then on the close box.
   EXPECT_TRUE(ChooseWithMouse(window, 5, shotSize));
   EXPECT_GT(ShownMatches(window, assets_ + L"\\reference_5.bmp"), 0.99);
@@ -252,6 +257,7 @@ TEST_F(ComparisonEndToEnd, BeforeARun) {
   EXPECT_TRUE(Eventually([&] { return !IsWindow(window); }, 10000)) << "the close box closes the window";
   CloseComparison(window);
   ExpectMainWindowBack(mainBefore, elements);
+  EXPECT_EQ(FindTopLevel(process_.dwProcessId, L"#32770", nullptr), nullptr);
   EndProgram();
 }
 
