@@ -87,6 +87,11 @@ LRESULT CALLBACK ComparisonProc(HWND window, UINT message, WPARAM wParam, LPARAM
       state->closeRequested = true;
       PostMessageW(window, WM_NULL, 0, 0);
       return 0;
+    case WM_DESTROY:
+      // Destroyed by someone else (the session ends): the loop must not
+      // wait for a window that is gone.
+      state->closeRequested = true;
+      return 0;
     default: return DefWindowProcW(window, message, wParam, lParam);
   }
 }
