@@ -1,21 +1,15 @@
-// The cipher table in force: the backend's own until a test replaces it.
+// The cipher table in force.
 #include "platform/aes.h"
+#include "platform/in_force.h"
 
 namespace qm {
 namespace {
 
-CipherOps replacement{};
-bool replaced = false;
+InForce<CipherOps> inForce;
 
 }  // namespace
 
-const CipherOps& Cipher() { return replaced ? replacement : NativeCipherOps(); }
-
-CipherOps SetCipherOps(const CipherOps& ops) {
-  CipherOps previous = Cipher();
-  replacement = ops;
-  replaced = true;
-  return previous;
-}
+const CipherOps& Cipher() { return inForce.Get(NativeCipherOps()); }
+CipherOps SetCipherOps(const CipherOps& ops) { return inForce.Set(ops, NativeCipherOps()); }
 
 }  // namespace qm

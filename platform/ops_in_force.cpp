@@ -1,26 +1,11 @@
-// The tables of operations in force. Until a test replaces one, the
-// backend's own table is used directly.
+// The tables of files, threads and time in force.
 #include "platform/clock.h"
 #include "platform/files.h"
+#include "platform/in_force.h"
 #include "platform/threads.h"
 
 namespace qm {
 namespace {
-
-template <typename Ops>
-struct InForce {
-  Ops replacement{};
-  bool replaced = false;
-
-  const Ops& Get(const Ops& native) const { return replaced ? replacement : native; }
-
-  Ops Set(const Ops& ops, const Ops& native) {
-    Ops previous = Get(native);
-    replacement = ops;
-    replaced = true;
-    return previous;
-  }
-};
 
 InForce<FileOps> fileOps;
 InForce<ThreadOps> threadOps;

@@ -1,22 +1,15 @@
-// The storage table in force. Until a test replaces it, the backend's own
-// table is used directly.
+// The storage table in force.
 #include "platform/storage.h"
+#include "platform/in_force.h"
 
 namespace qm {
 namespace {
 
-StorageOps replacement{};
-bool replaced = false;
+InForce<StorageOps> inForce;
 
 }  // namespace
 
-const StorageOps& Storage() { return replaced ? replacement : NativeStorageOps(); }
-
-StorageOps SetStorageOps(const StorageOps& ops) {
-  StorageOps previous = Storage();
-  replacement = ops;
-  replaced = true;
-  return previous;
-}
+const StorageOps& Storage() { return inForce.Get(NativeStorageOps()); }
+StorageOps SetStorageOps(const StorageOps& ops) { return inForce.Set(ops, NativeStorageOps()); }
 
 }  // namespace qm

@@ -1,21 +1,15 @@
-// The management-object table in force (see ops_in_force.cpp).
+// The management-object table in force.
 #include "platform/wmi.h"
+#include "platform/in_force.h"
 
 namespace qm {
 namespace {
 
-WmiOps replacement{};
-bool replaced = false;
+InForce<WmiOps> inForce;
 
 }  // namespace
 
-const WmiOps& Wmi() { return replaced ? replacement : NativeWmiOps(); }
-
-WmiOps SetWmiOps(const WmiOps& ops) {
-  WmiOps previous = Wmi();
-  replacement = ops;
-  replaced = true;
-  return previous;
-}
+const WmiOps& Wmi() { return inForce.Get(NativeWmiOps()); }
+WmiOps SetWmiOps(const WmiOps& ops) { return inForce.Set(ops, NativeWmiOps()); }
 
 }  // namespace qm
