@@ -464,13 +464,17 @@ int FullRun(App& app) {
   bool countedDown = true;
   std::string seen;
   for (int k = 1; k <= 10; ++k) {
-    countedDown &= barValues[k].count(5) && barValues[k].count(1) && barValues[k].count(0);
+    // Each step lasts about a second; on a busy machine the driver may miss
+    // one, so ask for the start, the end and some step between them.
+    const std::set<int>& values = barValues[k];
+    bool between = values.count(1) || values.count(2) || values.count(3) || values.count(4);
+    countedDown &= values.count(5) && between && values.count(0);
     char bar[32];
     snprintf(bar, sizeof bar, " %d:", k);
     seen += bar;
     for (int v : barValues[k]) seen += static_cast<char>('0' + v % 10);
   }
-  Check(countedDown, "every cycle counts down 5..0 on its own bar", seen);
+  Check(countedDown, "every cycle counts down from 5 to 0 on its own bar", seen);
   Check(cycleTextsSeen.size() == 10, "rows show \"Cycle: k/10\" while their cycle runs",
         std::to_string(cycleTextsSeen.size()) + " of 10 seen");
 
