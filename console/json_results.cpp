@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "console/run_statistics.h"
-#include "engine/program_title.h"
+#include "engine/program_identity.h"
 
 namespace qm {
 namespace {

@@ -15,7 +15,7 @@
 #include "console/system_info.h"
 #include "engine/drive_check.h"
 #include "engine/pause.h"
-#include "engine/program_title.h"
+#include "engine/program_identity.h"
 #include "engine/test_files.h"
 #include "engine/test_run.h"
 

@@ -1,6 +1,6 @@
 #include "export/report_text.h"
 
-#include "engine/program_title.h"
+#include "engine/program_identity.h"
 
 namespace qm {
 namespace {

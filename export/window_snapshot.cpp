@@ -1,6 +1,6 @@
 #include "export/window_snapshot.h"
 
-#include "engine/program_title.h"
+#include "engine/program_identity.h"
 #include "export/bmp_file.h"
 #include "platform/window_capture.h"
 

@@ -5,7 +5,7 @@
 #include "export/validation_file.h"
 #include "export/window_snapshot.h"
 #include "platform/files.h"
-#include "ui/author_addresses.h"
+#include "engine/program_identity.h"
 #include "ui/comparison_command.h"
 #include "ui/end_program.h"
 #include "ui/main_texts.h"

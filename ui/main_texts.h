@@ -3,7 +3,7 @@
 // lone carriage return.
 #pragma once
 
-#include "export/export_messages.h"
+#include "engine/program_identity.h"
 #include "platform/text.h"
 
 namespace qm {

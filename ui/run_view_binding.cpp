@@ -3,7 +3,7 @@
 #include <commctrl.h>
 #include <richedit.h>
 
-#include "engine/program_title.h"
+#include "engine/program_identity.h"
 #include "export/window_snapshot.h"
 #include "platform/win32/wide.h"
 #include "ui/end_program.h"

@@ -6,7 +6,7 @@
 #include "drives/drive_under_test.h"
 #include "engine/drive_check.h"
 #include "engine/pause.h"
-#include "engine/program_title.h"
+#include "engine/program_identity.h"
 #include "engine/test_files.h"
 #include "export/window_snapshot.h"
 #include "inventory/system_info_panel.h"

@@ -18,7 +18,7 @@ namespace e2e {
 namespace {
 
 const std::wstring TITLE = L"Quillmark V2.08 - Orvanta";
-const std::wstring CONTACT = L"validation@quillmark.example.org";
+const std::wstring CONTACT = L"validation@quillmark.example";
 
 std::wstring Lines(std::initializer_list<const wchar_t*> lines) {
   std::wstring text;
@@ -311,14 +311,14 @@ void CheckWebPages(const App& app) {
   Wait(1500);  // a second opening would show by now
   opened = BrowserLog();
   std::string first = opened.empty() ? std::string("nothing") : Narrow(opened[0]);
-  Check(opened.size() == 1 && opened[0] == L"https://quillmark.example.org/donate",
+  Check(opened.size() == 1 && opened[0] == L"https://quillmark.example/donate",
         "one click on the banner opens the donation page once",
         std::to_string(opened.size()) + " opened, first " + first);
   PostCommand(app, CMD_WEB_PAGE);
   for (int i = 0; i < 100 && opened.size() < 2; ++i, Wait(100)) opened = BrowserLog();
   Wait(1500);
   opened = BrowserLog();
-  Check(opened.size() == 2 && opened[1] == L"https://quillmark.example.org/",
+  Check(opened.size() == 2 && opened[1] == L"https://quillmark.example/",
         "\"Visit my WEB page\" opens the author's page", std::to_string(opened.size()));
 }
 

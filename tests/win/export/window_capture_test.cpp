@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "engine/program_title.h"
+#include "engine/program_identity.h"
 #include "export/bmp_file.h"
 #include "export/window_snapshot.h"
 #include "platform/window_capture.h"
