@@ -103,12 +103,13 @@ bool ConsoleRun(std::FILE* sink) {
   qm::DeleteTestFiles();
   qm::Pause(256);
   const std::vector<qm::Text> systemInfoLines = qm::PrintSystemInfo(sink);
-  std::fputs(qm::DriveListLines(qm::ListLinuxDrives()).c_str(), sink);
+  const qm::Text driveList = qm::ListLinuxDrives();
+  std::fputs(qm::DriveListLines(driveList).c_str(), sink);
   if (!qm::CheckDriveWritable(view)) return false;
   qm::RunResults results;
   qm::TestRun(view, results);
   if (screen.programEnded) return false;
-  return !qm::SaveConsoleReport(results, systemInfoLines, sink).empty();
+  return !qm::SaveConsoleReport(results, {systemInfoLines, qm::DriveUnderTestMountPoint(), driveList}, sink).empty();
 }
 
 bool IsTestFileName(const std::string& name) {

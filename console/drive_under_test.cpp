@@ -6,38 +6,12 @@
 #include <sstream>
 #include <vector>
 
+#include "console/linux_mounts.h"
 #include "drives/capacity.h"
 #include "platform/files.h"
 
 namespace qm {
 namespace {
-
-std::vector<std::string_view> Fields(std::string_view line) {
-  std::vector<std::string_view> fields;
-  size_t at = 0;
-  while (at < line.size()) {
-    size_t end = line.find(' ', at);
-    if (end == std::string_view::npos) end = line.size();
-    if (end > at) fields.push_back(line.substr(at, end - at));
-    at = end + 1;
-  }
-  return fields;
-}
-
-std::string Unescaped(std::string_view field) {
-  std::string text;
-  for (size_t i = 0; i < field.size(); ++i) {
-    if (field[i] == '\\' && i + 3 < field.size() && field[i + 1] >= '0' && field[i + 1] <= '3' &&
-        field[i + 2] >= '0' && field[i + 2] <= '7' && field[i + 3] >= '0' && field[i + 3] <= '7') {
-      text.push_back(
-          static_cast<char>((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 + (field[i + 3] - '0')));
-      i += 3;
-    } else {
-      text.push_back(field[i]);
-    }
-  }
-  return text;
-}
 
 bool Holds(const std::string& mountPoint, std::string_view path) {
   if (mountPoint == "/") return !path.empty() && path[0] == '/';
@@ -69,19 +43,10 @@ std::string DeviceModel(const std::string& majorMinor) {
 
 MountedDrive MountHolding(std::string_view mountinfo, std::string_view path) {
   MountedDrive best;
-  size_t at = 0;
-  while (at < mountinfo.size()) {
-    size_t end = mountinfo.find('\n', at);
-    if (end == std::string_view::npos) end = mountinfo.size();
-    std::vector<std::string_view> fields = Fields(mountinfo.substr(at, end - at));
-    at = end + 1;
-    // id parent major:minor root mount-point options [optional...] - type source super-options
-    size_t dash = 6;
-    while (dash < fields.size() && fields[dash] != "-") ++dash;
-    if (fields.size() < 5 || dash + 2 >= fields.size()) continue;
-    std::string mountPoint = Unescaped(fields[4]);
-    if (!Holds(mountPoint, path) || mountPoint.size() < best.mountPoint.size()) continue;
-    best = {mountPoint, Unescaped(fields[dash + 2]), Unescaped(fields[dash + 1]), std::string(fields[2])};
+  for (const MountInfoLine& mount : ParseMountInfo(mountinfo)) {
+    if (!Holds(mount.mountPoint, path) || mount.mountPoint.size() < best.mountPoint.size()) continue;
+    best = {mount.mountPoint, mount.source, mount.fsType,
+            std::to_string(mount.major) + ":" + std::to_string(mount.minor)};
   }
   return best;
 }

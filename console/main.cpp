@@ -79,11 +79,12 @@ int main(int argc, char** argv) {
   qm::RunResults results;
   qm::TestRun(view, results);
   if (screen.programEnded) return EXIT_CYCLE_FAILED;
-  qm::SaveConsoleReport(results, systemInfoLines, out);
+  const qm::Text driveUnderTest = qm::DriveUnderTestMountPoint();
+  qm::SaveConsoleReport(results, {systemInfoLines, driveUnderTest, driveList}, out);
   std::fputs(qm::StatisticsLines(results).c_str(), out);
   qm::PrintResultLines(out, results);
   if (json) {
-    std::fputs(qm::ResultsJson(results, {systemInfoLines, qm::DriveUnderTestMountPoint(), driveList}).c_str(),
+    std::fputs(qm::ResultsJson(results, {systemInfoLines, driveUnderTest, driveList}).c_str(),
                stdout);
   }
   return EXIT_COMPLETE;

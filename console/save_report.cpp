@@ -1,16 +1,14 @@
 #include "console/save_report.h"
 
-#include "console/linux_drives.h"
-#include "drives/drive_under_test.h"
 #include "export/save_results.h"
 
 namespace qm {
 
-Text SaveConsoleReport(const RunResults& results, const std::vector<Text>& systemInfoLines, std::FILE* out) {
+Text SaveConsoleReport(const RunResults& results, const ConsoleReportInputs& shown, std::FILE* out) {
   ReportInputs inputs;
-  inputs.systemInfoLines = systemInfoLines;
-  inputs.driveUnderTest = DriveUnderTestRoot();
-  inputs.driveListText = ListLinuxDrives();
+  inputs.systemInfoLines = shown.systemInfoLines;
+  inputs.driveUnderTest = shown.driveUnderTest;
+  inputs.driveListText = shown.driveListText;
   ExportHooks hooks;
   hooks.showMessage = [out](const Text& text) {
     // Message lines are separated by a lone carriage return; a terminal

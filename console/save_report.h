@@ -11,11 +11,16 @@
 
 namespace qm {
 
-// systemInfoLines: the system information lines the console showed. The
-// drive under test and the drive list are those of the window program
-// (DriveUnderTestRoot, the Linux drive list). The messages go to out, one
-// line each, then the report's name. Returns the report's file name, or an
-// empty text when it could not be saved.
-Text SaveConsoleReport(const RunResults& results, const std::vector<Text>& systemInfoLines, std::FILE* out);
+// The report holds what the console showed: its system information lines,
+// the mount point holding the current folder as the drive under test, and
+// the drive list. The messages go to out, one line each, then the report's
+// name. Returns the report's file name, or an empty text when it could not
+// be saved.
+struct ConsoleReportInputs {
+  std::vector<Text> systemInfoLines;
+  Text driveUnderTest;
+  Text driveListText;
+};
+Text SaveConsoleReport(const RunResults& results, const ConsoleReportInputs& shown, std::FILE* out);
 
 }  // namespace qm
