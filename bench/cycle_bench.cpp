@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "bench/floor_cycle.h"
+#include "bench/median.h"
 #include "engine/run_cycle.h"
 #include "engine/test_files.h"
 
@@ -38,12 +39,6 @@ Timed Measure(Cycle cycle) {
   const std::clock_t before = std::clock();
   const double elapsedMs = cycle();
   return {elapsedMs, 1000.0 * static_cast<double>(std::clock() - before) / CLOCKS_PER_SEC};
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  const size_t middle = values.size() / 2;
-  return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
 }  // namespace
@@ -80,9 +75,9 @@ int main(int argc, char** argv) {
   qm::DeleteTestFiles();
   std::printf(
       "elapsed: median engine %.1f ms, median floor %.1f ms, ratio %.3f, median of pair ratios %.3f\n",
-      Median(engine), Median(floor), Median(engine) / Median(floor), Median(ratios));
+      qm::Median(engine), qm::Median(floor), qm::Median(engine) / qm::Median(floor), qm::Median(ratios));
   std::printf(
       "cpu:     median engine %.1f ms, median floor %.1f ms, ratio %.3f, median of pair ratios %.3f\n",
-      Median(engineCpu), Median(floorCpu), Median(engineCpu) / Median(floorCpu), Median(cpuRatios));
+      qm::Median(engineCpu), qm::Median(floorCpu), qm::Median(engineCpu) / qm::Median(floorCpu), qm::Median(cpuRatios));
   return 0;
 }

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "engine/millisecond_clock.h"
+#include "bench/median.h"
 #include "engine/run_cycle.h"
 #include "engine/test_files.h"
 
@@ -85,12 +86,6 @@ FioRun RunFio() {
   return run;
 }
 
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  const size_t middle = values.size() / 2;
-  return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -130,9 +125,9 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
   }
   qm::DeleteTestFiles();
-  std::printf("median quillmark cycle %.0f ms, median fio %.1f ms (own runtime %.0f ms)\n", Median(cycles),
-              Median(wall), Median(runtime));
-  std::printf("ratio quillmark / fio: %.3f (against fio's own runtime %.3f)\n", Median(cycles) / Median(wall),
-              Median(cycles) / Median(runtime));
+  std::printf("median quillmark cycle %.0f ms, median fio %.1f ms (own runtime %.0f ms)\n", qm::Median(cycles),
+              qm::Median(wall), qm::Median(runtime));
+  std::printf("ratio quillmark / fio: %.3f (against fio's own runtime %.3f)\n", qm::Median(cycles) / qm::Median(wall),
+              qm::Median(cycles) / qm::Median(runtime));
   return 0;
 }
