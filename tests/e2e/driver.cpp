@@ -346,4 +346,23 @@ void PutFile(const std::wstring& path, const std::string& bytes) {
 
 void Wait(DWORD ms) { ::Sleep(ms); }
 
+int PlayScenario(int argc, wchar_t** argv, const char* program, const Scenario& play) {
+  if (argc != 4) {
+    fprintf(stderr, "usage: %s SCENARIO EXE FOLDER\n", program);
+    return 2;
+  }
+  App app;
+  std::string scenario = Narrow(argv[1]);
+  if (!Launch(app, argv[2], argv[3])) return 2;
+  int stopped = play(scenario, app);
+  if (Running(app)) {
+    Note("ending the program left running");
+    TerminateProcess(app.process, 1);
+  }
+  int failed = Failures() + stopped;
+  printf("%s: %d failed\n", scenario.c_str(), Failures());
+  return failed > 100 ? 100 : failed;
+}
+
 }  // namespace e2e
+

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -77,5 +78,11 @@ bool FileExists(const std::wstring& path);
 long long FileSize(const std::wstring& path);  // -1: missing
 void PutFile(const std::wstring& path, const std::string& bytes);
 void Wait(DWORD ms);
+
+// The whole of a driver program: "PROGRAM SCENARIO EXE FOLDER" starts EXE
+// in FOLDER and plays the scenario against it; a program left running is
+// ended. The exit status is the number of failed checks (capped at 100).
+using Scenario = std::function<int(const std::string& name, App& app)>;
+int PlayScenario(int argc, wchar_t** argv, const char* program, const Scenario& play);
 
 }  // namespace e2e

@@ -235,21 +235,10 @@ int AfterRun(App& app) {
 }  // namespace e2e
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 4) {
-    fprintf(stderr, "usage: qm_e2e_export_driver SCENARIO EXE FOLDER\n");
-    return 2;
-  }
-  e2e::App app;
-  std::string scenario = e2e::Narrow(argv[1]);
-  if (!e2e::Launch(app, argv[2], argv[3])) return 2;
-  int stopped = scenario == "export_before_run"  ? e2e::BeforeRun(app)
-                : scenario == "export_after_run" ? e2e::AfterRun(app)
-                                                 : (e2e::Check(false, "known scenario", scenario), 1);
-  if (e2e::Running(app)) {
-    e2e::Note("ending the program left running");
-    TerminateProcess(app.process, 1);
-  }
-  int failed = e2e::Failures() + stopped;
-  printf("%s: %d failed\n", scenario.c_str(), e2e::Failures());
-  return failed > 100 ? 100 : failed;
+  return e2e::PlayScenario(argc, argv, "qm_e2e_export_driver", [](const std::string& scenario, e2e::App& app) {
+    if (scenario == "export_before_run") return e2e::BeforeRun(app);
+    if (scenario == "export_after_run") return e2e::AfterRun(app);
+    e2e::Check(false, "known scenario", scenario);
+    return 1;
+  });
 }
