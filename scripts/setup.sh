@@ -13,8 +13,13 @@ packages=(
 )
 # The native configure adds GoogleTest from its sources even when only the
 # program is built.
+# Wine needs what it only recommends (GnuTLS behind its AES, the X
+# libraries its display driver loads, its own fonts), so the full set comes
+# with recommendations; the build alone does without them.
+recommends=()
 if [ "${1:-}" = "--build-only" ]; then
   packages=(build-essential cmake libssl-dev pkg-config googletest)
+  recommends=(--no-install-recommends)
 fi
 
 missing=()
@@ -28,4 +33,4 @@ sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 echo "Installing: ${missing[*]}"
 $sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${recommends[@]}" "${missing[@]}"
