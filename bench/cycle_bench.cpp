@@ -78,6 +78,7 @@ int main(int argc, char** argv) {
       qm::Median(engine), qm::Median(floor), qm::Median(engine) / qm::Median(floor), qm::Median(ratios));
   std::printf(
       "cpu:     median engine %.1f ms, median floor %.1f ms, ratio %.3f, median of pair ratios %.3f\n",
-      qm::Median(engineCpu), qm::Median(floorCpu), qm::Median(engineCpu) / qm::Median(floorCpu), qm::Median(cpuRatios));
+      qm::Median(engineCpu), qm::Median(floorCpu), qm::Median(engineCpu) / qm::Median(floorCpu),
+      qm::Median(cpuRatios));
   return 0;
 }

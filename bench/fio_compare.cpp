@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/millisecond_clock.h"
 #include "bench/median.h"
+#include "engine/millisecond_clock.h"
 #include "engine/run_cycle.h"
 #include "engine/test_files.h"
 
@@ -125,9 +125,9 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
   }
   qm::DeleteTestFiles();
-  std::printf("median quillmark cycle %.0f ms, median fio %.1f ms (own runtime %.0f ms)\n", qm::Median(cycles),
-              qm::Median(wall), qm::Median(runtime));
-  std::printf("ratio quillmark / fio: %.3f (against fio's own runtime %.3f)\n", qm::Median(cycles) / qm::Median(wall),
-              qm::Median(cycles) / qm::Median(runtime));
+  std::printf("median quillmark cycle %.0f ms, median fio %.1f ms (own runtime %.0f ms)\n",
+              qm::Median(cycles), qm::Median(wall), qm::Median(runtime));
+  std::printf("ratio quillmark / fio: %.3f (against fio's own runtime %.3f)\n",
+              qm::Median(cycles) / qm::Median(wall), qm::Median(cycles) / qm::Median(runtime));
   return 0;
 }

@@ -109,7 +109,8 @@ bool ConsoleRun(std::FILE* sink) {
   qm::RunResults results;
   qm::TestRun(view, results);
   if (screen.programEnded) return false;
-  return !qm::SaveConsoleReport(results, {systemInfoLines, qm::DriveUnderTestMountPoint(), driveList}, sink).empty();
+  return !qm::SaveConsoleReport(results, {systemInfoLines, qm::DriveUnderTestMountPoint(), driveList}, sink)
+              .empty();
 }
 
 bool IsTestFileName(const std::string& name) {

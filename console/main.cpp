@@ -84,8 +84,7 @@ int main(int argc, char** argv) {
   std::fputs(qm::StatisticsLines(results).c_str(), out);
   qm::PrintResultLines(out, results);
   if (json) {
-    std::fputs(qm::ResultsJson(results, {systemInfoLines, driveUnderTest, driveList}).c_str(),
-               stdout);
+    std::fputs(qm::ResultsJson(results, {systemInfoLines, driveUnderTest, driveList}).c_str(), stdout);
   }
   return EXIT_COMPLETE;
 }

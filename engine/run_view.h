@@ -17,7 +17,7 @@ struct Rgb {
 
 struct RunView {
   std::function<void()> disableStartButton;
-  std::function<void()> addCountdownBars;                  // bars 1..10, each at 5
+  std::function<void()> addCountdownBars;                   // bars 1..10, each at 5
   std::function<void(int bar, int value)> setCountdownBar;  // bar 1..10, value 5..0
   std::function<void()> hideCountdownBars;
   std::function<void()> showPicture;  // the test diagram
@@ -30,9 +30,9 @@ struct RunView {
   std::function<void(int value)> setSpeedBar;  // hundredths of MB/s, range 0..170
   std::function<void()> minimiseWindow;
   std::function<void()> restoreWindow;
-  std::function<void()> pumpEvents;  // every pending window event, without waiting
+  std::function<void()> pumpEvents;                   // every pending window event, without waiting
   std::function<void(const Text& text)> showMessage;  // modal, one OK button, the program's title
-  std::function<void()> saveSnapshot;                  // the own-result snapshot
+  std::function<void()> saveSnapshot;                 // the own-result snapshot
   // Ends the program with exit code 0. The Win32 window never returns from
   // it; a view that does return (tests) lets the caller unwind at once.
   std::function<void()> endProgram;

@@ -1,6 +1,6 @@
 // The storage table in force.
-#include "platform/storage.h"
 #include "platform/in_force.h"
+#include "platform/storage.h"
 
 namespace qm {
 namespace {

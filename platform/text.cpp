@@ -87,7 +87,11 @@ Text FromUtf8(std::string_view utf8) {
   size_t i = 0;
   while (i < utf8.size()) {
     auto byte = static_cast<unsigned char>(utf8[i]);
-    int extra = byte < 0x80 ? 0 : (byte >> 5) == 0x6 ? 1 : (byte >> 4) == 0xE ? 2 : (byte >> 3) == 0x1E ? 3 : -1;
+    int extra = byte < 0x80           ? 0
+                : (byte >> 5) == 0x6  ? 1
+                : (byte >> 4) == 0xE  ? 2
+                : (byte >> 3) == 0x1E ? 3
+                                      : -1;
     if (extra < 0 || i + static_cast<size_t>(extra) >= utf8.size()) {  // stray or truncated
       out.push_back(static_cast<char16_t>(REPLACEMENT));
       ++i;

@@ -1,6 +1,6 @@
 // The management-object table in force.
-#include "platform/wmi.h"
 #include "platform/in_force.h"
+#include "platform/wmi.h"
 
 namespace qm {
 namespace {

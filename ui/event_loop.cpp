@@ -1,11 +1,11 @@
 #include "ui/event_loop.h"
 
+#include "engine/program_identity.h"
 #include "engine/test_run.h"
 #include "export/save_results.h"
 #include "export/validation_file.h"
 #include "export/window_snapshot.h"
 #include "platform/files.h"
-#include "engine/program_identity.h"
 #include "ui/comparison_command.h"
 #include "ui/end_program.h"
 #include "ui/main_texts.h"

@@ -79,8 +79,8 @@ void CloseSemaphoreObject(SemaphoreHandle semaphore) { delete semaphore; }
 
 uint32_t CurrentThreadId() { return static_cast<uint32_t>(gettid()); }
 
-const ThreadOps POSIX_THREAD_OPS = {Start, Wait, Close, CreateSemaphoreObject, Release, CloseSemaphoreObject,
-                                    CurrentThreadId};
+const ThreadOps POSIX_THREAD_OPS = {
+    Start, Wait, Close, CreateSemaphoreObject, Release, CloseSemaphoreObject, CurrentThreadId};
 
 }  // namespace
 

@@ -52,8 +52,8 @@ void CloseSemaphoreObject(SemaphoreHandle semaphore) {
 
 uint32_t CurrentThreadId() { return GetCurrentThreadId(); }
 
-const ThreadOps WIN32_THREAD_OPS = {Start, Wait, Close, CreateSemaphoreObject, Release, CloseSemaphoreObject,
-                                    CurrentThreadId};
+const ThreadOps WIN32_THREAD_OPS = {
+    Start, Wait, Close, CreateSemaphoreObject, Release, CloseSemaphoreObject, CurrentThreadId};
 
 }  // namespace
 

@@ -365,4 +365,3 @@ int PlayScenario(int argc, wchar_t** argv, const char* program, const Scenario& 
 }
 
 }  // namespace e2e
-

@@ -235,10 +235,11 @@ int AfterRun(App& app) {
 }  // namespace e2e
 
 int wmain(int argc, wchar_t** argv) {
-  return e2e::PlayScenario(argc, argv, "qm_e2e_export_driver", [](const std::string& scenario, e2e::App& app) {
-    if (scenario == "export_before_run") return e2e::BeforeRun(app);
-    if (scenario == "export_after_run") return e2e::AfterRun(app);
-    e2e::Check(false, "known scenario", scenario);
-    return 1;
-  });
+  return e2e::PlayScenario(argc, argv, "qm_e2e_export_driver",
+                           [](const std::string& scenario, e2e::App& app) {
+                             if (scenario == "export_before_run") return e2e::BeforeRun(app);
+                             if (scenario == "export_after_run") return e2e::AfterRun(app);
+                             e2e::Check(false, "known scenario", scenario);
+                             return 1;
+                           });
 }

@@ -22,10 +22,10 @@ TEST(Text, Utf8RoundTripsEveryPlane) {
 }
 
 TEST(Text, BrokenInputBecomesReplacementCharacters) {
-  EXPECT_EQ(Utf8(Text(1, char16_t(0xD800))), "\xEF\xBF\xBD");          // lone high surrogate
-  EXPECT_EQ(FromUtf8("a\xE2\x82"), u"a\uFFFD\uFFFD");                // truncated sequence
-  EXPECT_EQ(FromUtf8("\xC0\xAF"), u"\uFFFD\uFFFD");                  // overlong form
-  EXPECT_EQ(FromUtf8("\xED\xA0\x80x"), u"\uFFFD\uFFFD\uFFFDx");      // encoded surrogate
+  EXPECT_EQ(Utf8(Text(1, char16_t(0xD800))), "\xEF\xBF\xBD");    // lone high surrogate
+  EXPECT_EQ(FromUtf8("a\xE2\x82"), u"a\uFFFD\uFFFD");            // truncated sequence
+  EXPECT_EQ(FromUtf8("\xC0\xAF"), u"\uFFFD\uFFFD");              // overlong form
+  EXPECT_EQ(FromUtf8("\xED\xA0\x80x"), u"\uFFFD\uFFFD\uFFFDx");  // encoded surrogate
 }
 
 }  // namespace
