@@ -55,24 +55,30 @@ folder_win=$(winepath -w "$folder" 2>/dev/null)
 
 # The driver asks for screenshots and keys on its standard output and waits
 # for a reply line on its standard input.
-coproc DRIVER { wine "$driver" "$scenario" "$exe_win" "$folder_win" 2>&1; }
-driver_pid=$DRIVER_PID
-while IFS= read -r line <&"${DRIVER[0]}"; do
+pipes=$(mktemp -d)
+mkfifo "$pipes/to_driver" "$pipes/from_driver"
+cleanup+=("rm -rf '$pipes'")
+wine "$driver" "$scenario" "$exe_win" "$folder_win" <"$pipes/to_driver" >"$pipes/from_driver" 2>&1 &
+driver_pid=$!
+# Opened in the order the driver opens them, so neither side blocks.
+exec {to_driver}>"$pipes/to_driver" {from_driver}<"$pipes/from_driver"
+while IFS= read -r line <&"$from_driver"; do
   line=${line%$'\r'}
   case $line in
     "SHOT "*)
       name=${line#SHOT }
       import -window root "$artifacts/$scenario-$name.png" 2>/dev/null
       echo "     screenshot $artifacts/$scenario-$name.png"
-      echo ok >&"${DRIVER[1]}"
+      echo ok >&"$to_driver"
       ;;
     "KEY "*)
       xdotool key "${line#KEY }"
-      echo ok >&"${DRIVER[1]}"
+      echo ok >&"$to_driver"
       ;;
     *) echo "$line" ;;
   esac
 done
+exec {from_driver}<&- {to_driver}>&-
 wait "$driver_pid"
 status=$?
 exit $status
