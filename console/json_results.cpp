@@ -13,7 +13,7 @@ std::string Number(int64_t value) { return std::to_string(value); }
 // The speed text as a JSON number; null should it not be one (a run whose
 // average was 0 ms has no finite speed).
 std::string SpeedNumber(const Text& speedText) {
-  const std::string digits = Utf8(speedText);
+  std::string digits = Utf8(speedText);
   if (digits.empty() || digits.find_first_not_of("0123456789.-") != std::string::npos) return "null";
   return digits;
 }

@@ -99,7 +99,7 @@ Text DriveUnderTestMountPoint() {
 }
 
 Text ShowDriveList(std::FILE* out) {
-  const Text list = ListLinuxDrives();
+  Text list = ListLinuxDrives();
   std::fprintf(out, "Drives:\n%s", DriveListLines(list).c_str());
   std::fflush(out);
   return list;

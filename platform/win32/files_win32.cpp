@@ -9,36 +9,32 @@ namespace {
 
 HANDLE Native(FileHandle file) { return reinterpret_cast<HANDLE>(file); }
 
-FileHandle Open(const Text& path, OpenMode mode) {
+struct OpenFlags {
+  DWORD access, share, disposition, attributes;
+};
+
+// CreateFileW's arguments for each way the program opens a file.
+OpenFlags FlagsOf(OpenMode mode) {
+  const DWORD readWrite = GENERIC_READ | GENERIC_WRITE;
   const DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-  DWORD access = 0, share = 0, disposition = 0, attributes = FILE_ATTRIBUTE_NORMAL;
+  const DWORD normal = FILE_ATTRIBUTE_NORMAL;
   switch (mode) {
-    case OpenMode::CreateAlwaysReadWrite:
-      access = GENERIC_READ | GENERIC_WRITE, share = shareAll, disposition = CREATE_ALWAYS;
-      break;
-    case OpenMode::TruncateExistingWrite:
-      access = GENERIC_WRITE, share = shareAll, disposition = TRUNCATE_EXISTING, attributes = 0;
-      break;
-    case OpenMode::OpenExistingReadExclusive:
-      access = GENERIC_READ, share = 0, disposition = OPEN_EXISTING;
-      break;
-    case OpenMode::CreateAlwaysWrite:
-      access = GENERIC_WRITE, share = FILE_SHARE_READ, disposition = CREATE_ALWAYS;
-      break;
-    case OpenMode::OpenExistingRead:
-      access = GENERIC_READ, share = FILE_SHARE_READ, disposition = OPEN_EXISTING;
-      break;
-    case OpenMode::OpenAlwaysReadWriteExclusive:
-      access = GENERIC_READ | GENERIC_WRITE, share = 0, disposition = OPEN_ALWAYS;
-      break;
-    case OpenMode::CreateAlwaysReadWriteExclusive:
-      access = GENERIC_READ | GENERIC_WRITE, share = 0, disposition = CREATE_ALWAYS;
-      break;
-    case OpenMode::TruncateExistingWriteExclusive:
-      access = GENERIC_WRITE, share = 0, disposition = TRUNCATE_EXISTING;
-      break;
+    case OpenMode::CreateAlwaysReadWrite: return {readWrite, shareAll, CREATE_ALWAYS, normal};
+    case OpenMode::TruncateExistingWrite: return {GENERIC_WRITE, shareAll, TRUNCATE_EXISTING, 0};
+    case OpenMode::OpenExistingReadExclusive: return {GENERIC_READ, 0, OPEN_EXISTING, normal};
+    case OpenMode::CreateAlwaysWrite: return {GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS, normal};
+    case OpenMode::OpenExistingRead: return {GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, normal};
+    case OpenMode::OpenAlwaysReadWriteExclusive: return {readWrite, 0, OPEN_ALWAYS, normal};
+    case OpenMode::CreateAlwaysReadWriteExclusive: return {readWrite, 0, CREATE_ALWAYS, normal};
+    case OpenMode::TruncateExistingWriteExclusive: return {GENERIC_WRITE, 0, TRUNCATE_EXISTING, normal};
   }
-  HANDLE handle = CreateFileW(Wide(path), access, share, nullptr, disposition, attributes, nullptr);
+  return {0, 0, 0, 0};
+}
+
+FileHandle Open(const Text& path, OpenMode mode) {
+  const OpenFlags flags = FlagsOf(mode);
+  HANDLE handle = CreateFileW(Wide(path), flags.access, flags.share, nullptr, flags.disposition,
+                              flags.attributes, nullptr);
   return handle == INVALID_HANDLE_VALUE ? nullptr : reinterpret_cast<FileHandle>(handle);
 }
 
