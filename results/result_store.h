@@ -1,0 +1,42 @@
+// The storage seam of the board: one API over SQLite (embedded) and
+// PostgreSQL (shared server). Every call may come from any server thread at
+// once; each backend makes that safe. Every value is bound to a prepared
+// statement, never spliced into SQL. No call throws.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "results/result_record.h"
+
+namespace qm {
+
+enum class StoreStatus { Ok, Duplicate, NotFound, Failed };
+
+struct ResultStore;  // opaque: one open database
+
+// Opens "sqlite:PATH" or "postgresql://…" (a libpq URI), creating or
+// migrating the schema. On failure returns nullptr and says why in *error.
+ResultStore* OpenResultStore(const std::string& url, std::string* error);
+void CloseResultStore(ResultStore* store);
+
+// Stores a checked result. Fills record->id and record->submittedUtc.
+// A report already stored (same reportSha256) gives Duplicate, with
+// record->id set to the stored result's id and nothing written.
+StoreStatus AddResult(ResultStore* store, ResultRecord* record);
+
+// One result with its report and validation file.
+StoreStatus GetResult(ResultStore* store, int64_t id, ResultRecord* record);
+
+StoreStatus ListResults(ResultStore* store, const ResultQuery& query, ResultPage* page);
+
+// One row per drive model, most results first, then by model.
+StoreStatus ListDrives(ResultStore* store, std::vector<DriveSummary>* drives);
+
+// Every stored speed in MB/s, for the distribution chart.
+StoreStatus AllSpeeds(ResultStore* store, std::vector<double>* speeds);
+
+// What went wrong in the last Failed call of this thread, for logs and errors.
+std::string StoreError(ResultStore* store);
+
+}  // namespace qm

@@ -1,0 +1,24 @@
+// Taking a validation file: decrypt, check that it is a Quillmark report,
+// keep it. Shared by `serve` (the upload form and the API), `import` and the
+// tests.
+#pragma once
+
+#include <string>
+
+#include "results/result_record.h"
+#include "results/result_store.h"
+
+namespace qm {
+
+enum class SubmissionKind { Added, Duplicate, Rejected, Failed };
+
+struct SubmissionOutcome {
+  SubmissionKind kind = SubmissionKind::Failed;
+  int64_t id = 0;            // Added and Duplicate
+  std::string reason;        // Rejected: names the check that failed; Failed: the storage error
+  ResultRecord record;       // Added and Duplicate: the stored fields
+};
+
+SubmissionOutcome SubmitValidationFile(ResultStore* store, const std::string& verifyBytes);
+
+}  // namespace qm
