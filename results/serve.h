@@ -1,0 +1,20 @@
+// `quillmark-results serve`: the board's pages and API over HTTP.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace qm {
+
+struct ServeOptions {
+  std::string db = "sqlite:quillmark-results.db";
+  std::string host = "127.0.0.1";
+  int port = 8080;
+  int64_t maxUploadsPerMinute = 60;  // per client address; 0: no cap
+};
+
+// Serves until SIGINT or SIGTERM, then lets requests in flight finish and
+// closes the database. Returns the process's exit status.
+int RunServe(const ServeOptions& options);
+
+}  // namespace qm
