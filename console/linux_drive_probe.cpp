@@ -1,18 +1,12 @@
-// The drive list's questions answered by the running Linux system.
-#include <dirent.h>
+// The drive list's questions answered by the files of a Linux system.
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <sys/statvfs.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 
-#include <climits>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
-
-#include "console/drive_under_test.h"
+#include "console/escaped_name.h"
+#include "console/folder_mount.h"
 #include "console/linux_drives.h"
+#include "platform/posix/kernel_files.h"
 
 namespace qm {
 namespace {
@@ -20,50 +14,9 @@ namespace {
 constexpr size_t SECTOR_BYTES = 512;
 constexpr size_t MAXIMUM_ATTRIBUTE_BYTES = 4096;
 
-bool ReadWholeFile(const std::string& path, std::string* text) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return false;
-  text->assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-  return !file.bad();
-}
-
 bool ReadText(const std::string& path, std::string* text) {
-  if (!ReadWholeFile(path, text)) return false;
+  if (ReadWholeFile(path, *text) != SourceState::Read) return false;
   if (text->size() > MAXIMUM_ATTRIBUTE_BYTES) text->resize(MAXIMUM_ATTRIBUTE_BYTES);
-  return true;
-}
-
-bool CanonicalPath(const std::string& path, std::string* resolved) {
-  char buffer[PATH_MAX];
-  if (realpath(path.c_str(), buffer) == nullptr) return false;
-  *resolved = buffer;
-  return true;
-}
-
-std::vector<std::string> ListNames(const std::string& folder) {
-  std::vector<std::string> names;
-  DIR* directory = opendir(folder.c_str());
-  if (directory == nullptr) return names;
-  while (const dirent* entry = readdir(directory)) {
-    std::string name = entry->d_name;
-    if (name != "." && name != "..") names.push_back(name);
-  }
-  closedir(directory);
-  return names;
-}
-
-bool BlockDeviceNumber(const std::string& path, uint32_t* major, uint32_t* minor) {
-  struct stat status {};
-  if (stat(path.c_str(), &status) != 0 || !S_ISBLK(status.st_mode)) return false;
-  *major = major(status.st_rdev);
-  *minor = minor(status.st_rdev);
-  return true;
-}
-
-bool FileSystemBytes(const std::string& mountPoint, uint64_t* totalBytes) {
-  struct statvfs status {};
-  if (statvfs(mountPoint.c_str(), &status) != 0) return false;
-  *totalBytes = static_cast<uint64_t>(status.f_blocks) * status.f_frsize;
   return true;
 }
 
@@ -78,24 +31,69 @@ bool FirstSectorReadable(const std::string& devicePath) {
   return readable;
 }
 
+bool FileSystemBytes(const std::string& mountPoint, uint64_t* totalBytes) {
+  struct statvfs status {};
+  if (statvfs(mountPoint.c_str(), &status) != 0) return false;
+  *totalBytes = static_cast<uint64_t>(status.f_blocks) * status.f_frsize;
+  return true;
+}
+
 }  // namespace
 
-LinuxDriveProbe NativeLinuxDriveProbe() {
-  return {ReadText, CanonicalPath, ListNames, BlockDeviceNumber, FileSystemBytes, FirstSectorReadable};
+LinuxDriveProbe LinuxDriveProbeUnder(const std::string& top) {
+  LinuxDriveProbe probe;
+  const std::string resolvedTop = top.empty() ? std::string() : CanonicalPath(top).value_or(top);
+  probe.readText = [top](const std::string& path, std::string* text) { return ReadText(top + path, text); };
+  probe.canonicalPath = [top, resolvedTop](const std::string& path, std::string* resolved) {
+    std::optional<std::string> found = CanonicalPath(top + path);
+    if (!found || found->compare(0, resolvedTop.size(), resolvedTop) != 0) return false;
+    *resolved = found->substr(resolvedTop.size());
+    if (resolved->empty()) *resolved = "/";
+    return true;
+  };
+  probe.listNames = [top](const std::string& folder) {
+    std::vector<std::string> names;
+    ListFolder(top + folder, names);
+    return names;
+  };
+  // The kernel's name of the device (/dev/mapper/vg-root leads to dm-0)
+  // and its numbers from sysfs.
+  probe.blockDeviceNumber = [probe](const std::string& path, uint32_t* major, uint32_t* minor) {
+    std::string device;
+    std::string numbers;
+    if (!probe.canonicalPath(path, &device) ||
+        !probe.readText("/sys/class/block/" + device.substr(device.rfind('/') + 1) + "/dev", &numbers))
+      return false;
+    const std::string text = Trimmed(numbers);
+    const size_t colon = text.find(':');
+    if (colon == std::string::npos) return false;
+    std::optional<uint32_t> first = ParseDecimal<uint32_t>(std::string_view(text).substr(0, colon));
+    std::optional<uint32_t> second = ParseDecimal<uint32_t>(std::string_view(text).substr(colon + 1));
+    if (!first || !second) return false;
+    *major = *first;
+    *minor = *second;
+    return true;
+  };
+  probe.fileSystemBytes = [top](const std::string& mountPoint, uint64_t* totalBytes) {
+    return FileSystemBytes(top + mountPoint, totalBytes);
+  };
+  probe.firstSectorReadable = [top](const std::string& devicePath) {
+    return FirstSectorReadable(top + devicePath);
+  };
+  return probe;
 }
+
+LinuxDriveProbe NativeLinuxDriveProbe() { return LinuxDriveProbeUnder(""); }
 
 Text ListLinuxDrives() {
   std::string mountInfo;
-  if (!ReadWholeFile("/proc/self/mountinfo", &mountInfo)) return {};
+  if (ReadWholeFile("/proc/self/mountinfo", mountInfo) != SourceState::Read) return {};
   return LinuxDriveListText(LinuxDrives(ParseMountInfo(mountInfo), NativeLinuxDriveProbe()));
 }
 
 Text DriveUnderTestMountPoint() {
-  std::string mountInfo;
-  char folder[PATH_MAX];
-  if (!ReadWholeFile("/proc/self/mountinfo", &mountInfo) || getcwd(folder, sizeof folder) == nullptr)
-    return {};
-  return FromUtf8(MountHolding(mountInfo, folder).mountPoint);
+  std::optional<MountInfoLine> mount = CurrentFolderMount();
+  return mount ? FromUtf8(EscapedName(mount->mountPoint)) : Text();
 }
 
 Text ShowDriveList(std::FILE* out) {

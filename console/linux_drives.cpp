@@ -4,8 +4,10 @@
 #include <set>
 #include <utility>
 
+#include "console/escaped_name.h"
 #include "drives/capacity.h"
 #include "drives/device_queries.h"
+#include "platform/posix/kernel_files.h"
 
 namespace qm {
 namespace {
@@ -15,14 +17,6 @@ constexpr char16_t CR = u'\r';
 // dm and md devices stack on others; the vendor and model are those of the
 // disk at the bottom, a few levels down at most.
 constexpr int MAXIMUM_STACK_DEPTH = 4;
-
-std::string_view TrimmedBytes(std::string_view text) {
-  const char* blanks = " \t\r\n";
-  size_t first = text.find_first_not_of(blanks);
-  if (first == std::string_view::npos) return {};
-  size_t last = text.find_last_not_of(blanks);
-  return text.substr(first, last - first + 1);
-}
 
 bool IsVendorName(std::string_view vendor) {
   return !vendor.empty() && vendor != "ATA" && vendor.substr(0, 2) != "0x";
@@ -56,7 +50,8 @@ std::string DiskFolderOf(const std::string& deviceFolder, const LinuxDriveProbe&
 bool HasIdentity(const std::string& diskFolder, const LinuxDriveProbe& probe) {
   std::string ignored;
   return probe.readText(diskFolder + "/device/model", &ignored) ||
-         probe.readText(diskFolder + "/device/vendor", &ignored);
+         probe.readText(diskFolder + "/device/vendor", &ignored) ||
+         probe.readText(diskFolder + "/device/name", &ignored);
 }
 
 // Down the stack of dm and md devices to a disk that names its maker.
@@ -93,31 +88,43 @@ bool ResolveBlockDevice(const MountInfoLine& mount, const LinuxDriveProbe& probe
   return true;
 }
 
-LinuxDriveFacts FactsOf(const MountInfoLine& mount, const BlockDevice& device, const LinuxDriveProbe& probe) {
+LinuxDriveFacts FactsOf(const MountInfoLine& mount, const BlockDevice* device, const LinuxDriveProbe& probe) {
   LinuxDriveFacts facts;
   facts.mountPoint = mount.mountPoint;
-  std::string text;
-  facts.removable = probe.readText(device.diskFolder + "/removable", &text) && TrimmedBytes(text) == "1";
   facts.capacityKnown = probe.fileSystemBytes(mount.mountPoint, &facts.totalBytes);
-  const std::string physical = PhysicalDiskFolder(device.diskFolder, probe);
+  if (device == nullptr) return facts;
+  std::string text;
+  const std::string physical = PhysicalDiskFolder(device->diskFolder, probe);
+  // A stick in a USB port reports itself removable; what stacks on one
+  // (a LUKS volume on a stick) is as removable as the stick.
+  facts.removable = probe.readText(physical + "/removable", &text) && Trimmed(text) == "1";
   if (!probe.readText(physical + "/device/vendor", &facts.vendor)) facts.vendor.clear();
-  if (!probe.readText(physical + "/device/model", &facts.model)) facts.model.clear();
-  facts.layoutReadable = probe.firstSectorReadable("/dev/" + BaseName(device.diskFolder));
+  // SD and MMC cards give their product name instead of a model.
+  if (!probe.readText(physical + "/device/model", &facts.model) &&
+      !probe.readText(physical + "/device/name", &facts.model))
+    facts.model.clear();
+  facts.layoutReadable = probe.firstSectorReadable("/dev/" + BaseName(physical));
   return facts;
 }
 
 }  // namespace
 
+LinuxDriveFacts LinuxDriveOfMount(const MountInfoLine& mount, const LinuxDriveProbe& probe) {
+  BlockDevice device;
+  const bool resolved = ResolveBlockDevice(mount, probe, &device);
+  return FactsOf(mount, resolved ? &device : nullptr, probe);
+}
+
 Text LinuxModelLine(std::string_view vendor, std::string_view model) {
-  Text line;
-  std::string_view trimmedVendor = TrimmedBytes(vendor);
-  if (IsVendorName(trimmedVendor)) line = FromUtf8(trimmedVendor) + u" ";
-  line += FromUtf8(TrimmedBytes(model));
-  return line;
+  std::string line;
+  const std::string trimmedVendor = Trimmed(vendor);
+  if (IsVendorName(trimmedVendor)) line = trimmedVendor + " ";
+  line += Trimmed(model);
+  return FromUtf8(EscapedName(line));
 }
 
 Text DescribeLinuxDrive(const LinuxDriveFacts& facts) {
-  Text text = FromUtf8(facts.mountPoint);
+  Text text = FromUtf8(EscapedName(facts.mountPoint));
   if (facts.removable) text += Text(1, LF) + u"USB" + LF + u"EXT ";
   text += LF;
   text += facts.capacityKnown ? FormatCapacity(static_cast<int64_t>(facts.totalBytes)) : Text(u"---");
@@ -146,7 +153,7 @@ std::vector<LinuxDriveFacts> LinuxDrives(const std::vector<MountInfoLine>& mount
   std::vector<LinuxDriveFacts> drives;
   for (const auto& [mount, device] : candidates) {
     if (!seen.insert({device.major, device.minor}).second) continue;
-    drives.push_back(FactsOf(*mount, device, probe));
+    drives.push_back(FactsOf(*mount, &device, probe));
   }
   std::sort(drives.begin(), drives.end(),
             [](const LinuxDriveFacts& a, const LinuxDriveFacts& b) { return a.mountPoint < b.mountPoint; });

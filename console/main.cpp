@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "console/console_view.h"
-#include "console/drive_under_test.h"
+#include "console/folder_mount.h"
 #include "console/json_results.h"
 #include "console/linux_drives.h"
 #include "console/run_statistics.h"

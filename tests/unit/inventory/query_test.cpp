@@ -74,32 +74,11 @@ WmiProperty Bool(const char16_t* name) { return {name, {WmiValueType::Other, Tex
 using Captured = std::map<InventoryField, std::vector<Text>>;
 
 Captured CapturedOf(const SystemInventory& inventory) {
-  using F = InventoryField;
   Captured captured;
-  auto single = [&](F field, const PropertyEntry& entry) {
-    if (!entry.empty()) captured[field] = {entry};
-  };
-  auto list = [&](F field, const std::vector<PropertyEntry>& entries) {
+  for (InventoryField field : ALL_INVENTORY_FIELDS) {
+    std::vector<PropertyEntry> entries = FieldEntries(inventory, field);
     if (!entries.empty()) captured[field] = entries;
-  };
-  single(F::ProcessorName, inventory.processorName);
-  single(F::ProcessorThreads, inventory.processorThreads);
-  single(F::ProcessorCores, inventory.processorCores);
-  single(F::ProcessorType, inventory.processorType);
-  single(F::ProcessorL2Cache, inventory.processorL2Cache);
-  single(F::ProcessorL3Cache, inventory.processorL3Cache);
-  single(F::BoardManufacturer, inventory.boardManufacturer);
-  single(F::BoardModel, inventory.boardModel);
-  single(F::BoardVersion, inventory.boardVersion);
-  single(F::BoardSerial, inventory.boardSerial);
-  single(F::GpuMemory, inventory.gpuMemory);
-  single(F::GpuName, inventory.gpuName);
-  single(F::GpuDriver, inventory.gpuDriver);
-  list(F::MemorySpeeds, inventory.memorySpeeds);
-  list(F::MemoryCapacities, inventory.memoryCapacities);
-  list(F::MemoryManufacturers, inventory.memoryManufacturers);
-  single(F::OsName, inventory.osName);
-  single(F::OsBuild, inventory.osBuild);
+  }
   return captured;
 }
 

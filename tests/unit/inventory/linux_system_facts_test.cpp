@@ -1,5 +1,5 @@
-// The Linux source of the management objects: its decoders on hand-made
-// inputs, and the real source of this machine.
+// The Linux answers to the management queries: the decoders on hand-made
+// inputs, a made-up machine's files, and this machine's own.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -8,7 +8,11 @@
 
 #include "inventory/system_info_panel.h"
 #include "inventory/wmi_query.h"
-#include "platform/posix/wmi_linux_decode.h"
+#include "platform/posix/linux_cpu_decode.h"
+#include "platform/posix/linux_graphics_decode.h"
+#include "platform/posix/linux_memory_decode.h"
+#include "platform/posix/linux_system_facts.h"
+#include "platform/posix/os_release.h"
 
 namespace qm {
 namespace {
@@ -110,7 +114,7 @@ std::string KernelRelease() {
   sink.property = [&](const Text& name, const WmiValue& value) {
     if (name == u"BuildNumber") release = Utf8(value.text);
   };
-  QueryLinuxSources("", u"Win32_OperatingSystem", sink);
+  QueryLinuxSystemFacts("", u"Win32_OperatingSystem", sink);
   return release;
 }
 
@@ -160,7 +164,7 @@ class LinuxSourceTree : public ::testing::Test {
     sink.failure = [&](WmiStep step, uint32_t code) {
       seen.push_back("failed " + std::to_string(static_cast<int>(step)) + " " + Utf8(ResultCodeText(code)));
     };
-    QueryLinuxSources(top.string(), className, sink);
+    QueryLinuxSystemFacts(top.string(), className, sink);
     return seen;
   }
 
@@ -218,7 +222,7 @@ TEST_F(LinuxSourceTree, FiveClassesFromAMadeUpMachine) {
             (std::vector<std::string>{"BuildNumber=" + kernel, "Caption=Made Up Linux 1"}));
 }
 
-TEST_F(LinuxSourceTree, AbsentSourcesGiveNoObjectsUnreadableOnesFail) {
+TEST_F(LinuxSourceTree, AbsentSourcesGiveNoObjectsUnreadableOnesFailButMemory) {
   std::filesystem::create_directories(top);
   EXPECT_EQ(Objects(u"Win32_Processor"), std::vector<std::string>());
   EXPECT_EQ(Objects(u"Win32_BaseBoard"), std::vector<std::string>());
@@ -228,9 +232,13 @@ TEST_F(LinuxSourceTree, AbsentSourcesGiveNoObjectsUnreadableOnesFail) {
   ASSERT_EQ(os.size(), 2u);
   EXPECT_EQ(os[1], "Caption=Linux");
 
-  // A table that cannot be read (here a folder) fails at the query.
+  // A source that cannot be read (here a folder) fails at the query; the
+  // memory modules have a second source and, without either, no message.
+  std::filesystem::create_directories(top / "proc/cpuinfo");
+  EXPECT_EQ(Objects(u"Win32_Processor"), std::vector<std::string>{"failed 4 80041001"});
   std::filesystem::create_directories(top / "sys/firmware/dmi/tables/DMI");
-  EXPECT_EQ(Objects(u"Win32_PhysicalMemory"), std::vector<std::string>{"failed 4 80041001"});
+  std::filesystem::create_directories(top / "run/udev/data/+dmi:id");
+  EXPECT_EQ(Objects(u"Win32_PhysicalMemory"), std::vector<std::string>());
   EXPECT_EQ(Objects(u"Win32_NoSuchClass"), std::vector<std::string>{"failed 4 80041010"});
 }
 
