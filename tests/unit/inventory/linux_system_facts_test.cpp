@@ -107,6 +107,68 @@ TEST(LinuxSource, CpuInfoOsReleaseAndPciNames) {
   EXPECT_EQ(PciDeviceName(pciIds, 0x8086, 0x1050), std::nullopt);
 }
 
+TEST(LinuxSource, UdevMemoryModules) {
+  std::vector<MemoryModule> modules = DecodeUdevMemoryModules(
+      "S:disk/by-id/x\nE:MEMORY_ARRAY_NUM_DEVICES=4\n"
+      "E:MEMORY_DEVICE_10_SIZE=4294967296\nE:MEMORY_DEVICE_10_MANUFACTURER=Late\n"
+      "E:MEMORY_DEVICE_2_PRESENT=1\nE:MEMORY_DEVICE_2_SIZE=17179869184\nE:MEMORY_DEVICE_2_SPEED_MTS=3200\n"
+      "E:MEMORY_DEVICE_2_MANUFACTURER=Micron Technology\n"
+      "E:MEMORY_DEVICE_0_PRESENT=0\nE:MEMORY_DEVICE_0_LOCATOR=DIMM 0\n"  // an empty slot
+      "E:MEMORY_DEVICE_1_SPEED_MTS=2400\n"                               // no size: not installed
+      "E:MEMORY_DEVICE_X_SIZE=1\nE:MEMORY_DEVICE_3_SIZE=lots\n");
+  ASSERT_EQ(modules.size(), 2u);
+  EXPECT_EQ(modules[0].capacityBytes, 17179869184u);
+  EXPECT_EQ(modules[0].speedMts, 3200u);
+  EXPECT_EQ(modules[0].manufacturer, "Micron Technology");
+  EXPECT_EQ(modules[1].capacityBytes, 4294967296u);  // 10 after 2: by number
+  EXPECT_EQ(modules[1].speedMts, std::nullopt);
+  EXPECT_EQ(modules[1].manufacturer, "Late");
+  EXPECT_TRUE(DecodeUdevMemoryModules("").empty());
+}
+
+TEST(LinuxSource, ArmProcessorsAndDeviceNames) {
+  auto arm = [](const char* implementer, const char* part) {
+    CpuInfoEntry entry;
+    entry.armImplementer = implementer, entry.armPart = part;
+    entry.armArchitecture = "8", entry.armVariant = "0x1", entry.armRevision = "0";
+    return entry;
+  };
+  struct Case {
+    std::vector<CpuInfoEntry> entries;
+    const char* model;
+    const char* name;
+  };
+  const Case cases[] = {
+      {{arm("0x41", "0xd0b"), arm("0x41", "0xd05"), arm("0x41", "0xd0b")}, "", "ARM Cortex-A76 + Cortex-A55"},
+      {{arm("0x61", "0x022"), arm("0x61", "0x023")},
+       "Apple MacBook Air (M1, 2020)",
+       "Apple M1 Icestorm + M1 Firestorm (Apple MacBook Air (M1, 2020))"},
+      {{arm("0xc0", "0xac3")}, "", "Ampere Ampere-1"},
+      {{arm("0x51", "0x001")}, "", "Qualcomm Oryon"},
+      {{arm("0x41", "0xd4f")}, "", "ARM Neoverse-V2"},
+      {{arm("0x51", "0x999")}, "", "Qualcomm 0x999"},
+      {{arm("0x99", "0x001")}, "", "Implementer 0x99 0x1"},
+      {{}, "StarFive VisionFive 2 v1.3B", "riscv64 (StarFive VisionFive 2 v1.3B)"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ProcessorName(c.entries, c.model, "riscv64"), c.name) << c.name;
+  EXPECT_EQ(ProcessorCaption(arm("0x41", "0xd44"), "aarch64"),
+            "ARM64 Implementer 0x41 Variant 0x1 Part 0xd44 Revision 0");
+  CpuInfoEntry armv7 = arm("0x41", "0xc07");
+  armv7.armArchitecture = "7", armv7.modelName = "ARMv7 Processor rev 5 (v7l)";
+  EXPECT_EQ(ProcessorCaption(armv7, "armv7l"), "ARM Implementer 0x41 Variant 0x1 Part 0xc07 Revision 0");
+  EXPECT_EQ(ProcessorName({armv7}, "", "armv7l"), "ARM Cortex-A7");
+
+  EXPECT_EQ(DeviceTreeDeviceName("arm,mali-bifrost", "panfrost"), "Arm mali-bifrost (panfrost)");
+  EXPECT_EQ(DeviceTreeDeviceName("acme,gpu9", "acmedrm"), "acme,gpu9 (acmedrm)");
+  EXPECT_EQ(DeviceTreeDeviceName("", "simpledrm"), "simpledrm");
+  EXPECT_EQ(DeviceTreeDeviceName("", ""), "");
+  EXPECT_EQ(FirstPropertyString(std::string("qcom,adreno-690.0\0qcom,adreno\0", 30)), "qcom,adreno-690.0");
+  EXPECT_EQ(UeventValue("DRIVER=msm\nOF_COMPATIBLE_0=qcom,adreno\n", "OF_COMPATIBLE_0"), "qcom,adreno");
+  EXPECT_EQ(UeventValue("DRIVER=msm\n", "DRIVER_X"), "");
+  EXPECT_EQ(VirtioDeviceName(16, "virtio_gpu"), "Virtio GPU (virtio_gpu)");
+  EXPECT_EQ(VirtioDeviceName(2, ""), "Virtio device 2");
+}
+
 // The kernel release of this machine, as the real source reports it.
 std::string KernelRelease() {
   std::string release;
