@@ -76,6 +76,15 @@ bool Failed(SourceState source, const WmiObjectSink& sink) {
   return true;
 }
 
+// Lists the folder of a source; false when it cannot, after failing the
+// query for one that exists but cannot be read.
+bool ListSourceFolder(const std::string& path, std::vector<std::string>& names, const WmiObjectSink& sink) {
+  SourceState source = ListFolder(path, names);
+  if (source == SourceState::Read) return true;
+  Failed(source, sink);
+  return false;
+}
+
 // The model of a device-tree machine ("Raspberry Pi 4 Model B Rev 1.4");
 // empty elsewhere.
 std::string DeviceTreeModel(const std::string& top) {
@@ -193,10 +202,7 @@ void QueryProcessors(const std::string& top, const WmiObjectSink& sink) {
 void QueryBoard(const std::string& top, const WmiObjectSink& sink) {
   const std::string root = top + "/sys/class/dmi/id/";
   std::vector<std::string> names;
-  if (SourceState source = ListFolder(root, names); source != SourceState::Read) {
-    Failed(source, sink);
-    return;
-  }
+  if (!ListSourceFolder(root, names, sink)) return;
   // The serial number is readable by root only: elsewhere it has no value.
   Deliver(
       {
@@ -261,10 +267,7 @@ std::optional<std::string> GpuCaption(const std::string& device, const std::stri
 void QueryVideoControllers(const std::string& top, const WmiObjectSink& sink) {
   const std::string root = top + "/sys/class/drm/";
   std::vector<std::string> names;
-  if (SourceState source = ListFolder(root, names); source != SourceState::Read) {
-    Failed(source, sink);
-    return;
-  }
+  if (!ListSourceFolder(root, names, sink)) return;
   std::vector<std::pair<int, std::string>> cards;
   for (const std::string& name : names)
     if (auto number = NumberAfter(name, "card")) cards.emplace_back(*number, root + name + "/device/");
