@@ -72,6 +72,11 @@ class MadeUpMachine : public ::testing::Test {
     fs::create_directories(top / target);
     fs::create_directory_symlink(fs::relative(top / target, link.parent_path()), link);
   }
+  // A device on bus, bound to driver, as sysfs links them.
+  void Driven(const std::string& device, const std::string& bus, const std::string& driver) {
+    Link(device + "/subsystem", "sys/bus/" + bus);
+    Link(device + "/driver", "sys/bus/" + bus + "/drivers/" + driver);
+  }
   // A block device folder with its numbers, reachable as the kernel links it.
   void Block(const std::string& folder, const std::string& name, const std::string& numbers) {
     Put(folder + "/dev", numbers + "\n");
@@ -186,14 +191,12 @@ TEST_F(MadeUpMachine, RaspberryPi4) {
   // The 3D block and the display block of the chip, both platform devices.
   const std::string v3d = "sys/devices/platform/v3dbus/fec00000.v3d";
   Link("sys/class/drm/card0/device", v3d);
-  Link(v3d + "/subsystem", "sys/bus/platform");
-  Link(v3d + "/driver", "sys/bus/platform/drivers/v3d");
+  Driven(v3d, "platform", "v3d");
   Link(v3d + "/of_node", "sys/firmware/devicetree/base/v3dbus/v3d@7ec04000");
   Put("sys/firmware/devicetree/base/v3dbus/v3d@7ec04000/compatible", std::string("brcm,2711-v3d") + '\0');
   const std::string vc4 = "sys/devices/platform/gpu";
   Link("sys/class/drm/card1/device", vc4);
-  Link(vc4 + "/subsystem", "sys/bus/platform");
-  Link(vc4 + "/driver", "sys/bus/platform/drivers/vc4-drm");
+  Driven(vc4, "platform", "vc4-drm");
   Link("sys/bus/platform/drivers/vc4-drm/module", "sys/module/vc4");
   Put(vc4 + "/uevent",
       "DRIVER=vc4-drm\nOF_NAME=gpu\nOF_FULLNAME=/gpu\nOF_COMPATIBLE_0=brcm,bcm2711-vc5\nOF_COMPATIBLE_N=1\n");
@@ -269,8 +272,7 @@ TEST_F(MadeUpMachine, ArmServer) {
   Put("sys/firmware/dmi/tables/DMI", smbios + MemoryDevice(0, 0, "") + SMBIOS_END);
   const std::string bmc = "sys/devices/pci000d:00/000d:00:01.0/000d:01:00.0/000d:02:00.0";
   Link("sys/class/drm/card0/device", bmc);
-  Link(bmc + "/subsystem", "sys/bus/pci");
-  Link(bmc + "/driver", "sys/bus/pci/drivers/ast");
+  Driven(bmc, "pci", "ast");
   Put(bmc + "/vendor", "0x1a03\n"), Put(bmc + "/device", "0x2000\n");
   Put("usr/share/misc/pci.ids", "1a03  ASPEED Technology, Inc.\n\t2000  ASPEED Graphics Family\n");
   Kernel("6.1.0-18-arm64", "Debian GNU/Linux 12 (bookworm)");
@@ -358,8 +360,7 @@ TEST_F(MadeUpMachine, VirtioVirtualMachine) {
   Link(pci + "/driver", "sys/bus/pci/drivers/virtio-pci");
   Link("sys/class/drm/card0/device", pci + "/virtio0");
   Put(pci + "/virtio0/vendor", "0x1af4\n"), Put(pci + "/virtio0/device", "0x0010\n");
-  Link(pci + "/virtio0/subsystem", "sys/bus/virtio");
-  Link(pci + "/virtio0/driver", "sys/bus/virtio/drivers/virtio_gpu");
+  Driven(pci + "/virtio0", "virtio", "virtio_gpu");
   Put("usr/share/misc/pci.ids",
       "1af4  Red Hat, Inc.\n\t1041  Virtio network device\n\t1050  Virtio 1.0 GPU\n");
   Kernel("6.1.0-18-cloud-amd64", "Debian GNU/Linux 12 (bookworm)");
@@ -404,8 +405,7 @@ TEST_F(MadeUpMachine, VirtioVirtualMachine) {
   fs::remove(top / "sys/class/drm/card0/device");
   Link("sys/class/drm/card0/device", mmio);
   Put(mmio + "/vendor", "0x554d4551\n"), Put(mmio + "/device", "0x0010\n");
-  Link(mmio + "/subsystem", "sys/bus/virtio");
-  Link(mmio + "/driver", "sys/bus/virtio/drivers/virtio_gpu");
+  Driven(mmio, "virtio", "virtio_gpu");
   EXPECT_EQ(SystemLines().at(10), "Gpu Name: Virtio GPU (virtio_gpu)");
 }
 
@@ -438,8 +438,7 @@ TEST_F(MadeUpMachine, LaptopAsRootAndAsAnOrdinaryUser) {
       "G:systemd\n");
   const std::string igpu = "sys/devices/pci0000:00/0000:00:02.0";
   Link("sys/class/drm/card1/device", igpu);
-  Link(igpu + "/subsystem", "sys/bus/pci");
-  Link(igpu + "/driver", "sys/bus/pci/drivers/i915");
+  Driven(igpu, "pci", "i915");
   Put(igpu + "/vendor", "0x8086\n"), Put(igpu + "/device", "0x46a6\n");
   Put("usr/share/misc/pci.ids", "8086  Intel Corporation\n\t46a6  Alder Lake-P GT2 [Iris Xe Graphics]\n");
   Kernel("6.5.0-14-generic", "Ubuntu 23.10");
@@ -538,8 +537,7 @@ TEST_F(MadeUpMachine, LvmOnNvmeDesktop) {
                                          SMBIOS_END);
   const std::string gpu = "sys/devices/pci0000:00/0000:00:03.1/0000:09:00.0/0000:0a:00.0/0000:0b:00.0";
   Link("sys/class/drm/card0/device", gpu);
-  Link(gpu + "/subsystem", "sys/bus/pci");
-  Link(gpu + "/driver", "sys/bus/pci/drivers/amdgpu");
+  Driven(gpu, "pci", "amdgpu");
   Put(gpu + "/vendor", "0x1002\n"), Put(gpu + "/device", "0x73df\n");
   Put(gpu + "/mem_info_vram_total", "12868124672\n");
   Put("usr/share/misc/pci.ids",
