@@ -6,11 +6,11 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <vector>
 
 #include "bench/floor_cycle.h"
 #include "bench/median.h"
+#include "bench/processor_time.h"
 #include "engine/run_cycle.h"
 #include "engine/test_files.h"
 
@@ -28,17 +28,15 @@ double EngineCycleMs() {
   return ms;
 }
 
-// Processor time of the whole process (all threads), in milliseconds: far
-// less disturbed than the elapsed time by other work on a shared machine.
 struct Timed {
   double elapsedMs, cpuMs;
 };
 
 template <typename Cycle>
 Timed Measure(Cycle cycle) {
-  const std::clock_t before = std::clock();
+  const double before = qm::ProcessorMs();
   const double elapsedMs = cycle();
-  return {elapsedMs, 1000.0 * static_cast<double>(std::clock() - before) / CLOCKS_PER_SEC};
+  return {elapsedMs, qm::ProcessorMs() - before};
 }
 
 }  // namespace

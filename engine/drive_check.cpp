@@ -21,8 +21,9 @@ bool CheckDriveWritable(const RunView& view) {
     return false;
   }
   const FileOps& files = Files();
+  RandomGenerator generator;
   for (int count = 0; count < CHECK_BYTES; ++count) {
-    const uint8_t byte = RandomByte();
+    const uint8_t byte = RandomByte(generator);
     files.write(file, &byte, 1);
   }
   files.close(file);

@@ -78,13 +78,14 @@ bool WaitForWriters(const RunView& view) {
 uint32_t WriterThread(void* writer) {
   const int t = *static_cast<const int*>(writer);
   const FileOps& files = Files();
+  RandomGenerator generator;  // the writer's own, on its own stack
   for (int index = 0; index < FILES_PER_WRITER; ++index) {
     FileHandle file = OpenTestFile(TestFileName(t, index));
     if (file != nullptr) {
       // The load being measured: each byte drawn right before its own
       // one-byte write; nothing prepared ahead, nothing merged.
       for (int count = 0; count < TEST_FILE_BYTES; ++count) {
-        const uint8_t byte = RandomByte();
+        const uint8_t byte = RandomByte(generator);
         files.write(file, &byte, 1);
       }
       files.close(file);
