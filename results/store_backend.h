@@ -1,0 +1,52 @@
+// What each database backend gives the storage seam: a table of
+// operations over its own opaque database, as result_store.h describes
+// them. The seam fills the record's submission time and search key before
+// add, so every backend stores the same values.
+#pragma once
+
+#include <array>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "results/result_store.h"
+
+namespace qm {
+
+struct StoreBackend {
+  // Closes every connection; no call may be running.
+  void (*close)(void* db);
+  // Inserts record unless its reportSha256 is stored already (then
+  // Duplicate with record->id the stored one's). searchKey is what text
+  // queries match against.
+  StoreStatus (*add)(void* db, ResultRecord* record, const std::string& searchKey, std::string* error);
+  StoreStatus (*get)(void* db, int64_t id, ResultRecord* record, std::string* error);
+  // query.text arrives already folded as searchKey is.
+  StoreStatus (*list)(void* db, const ResultQuery& query, ResultPage* page, std::string* error);
+  // Every stored (drive model, averageMs), ordered by model then averageMs.
+  StoreStatus (*driveAverages)(void* db, std::vector<std::pair<std::string, int64_t>>* rows,
+                               std::string* error);
+  StoreStatus (*averages)(void* db, std::vector<int64_t>* averages, std::string* error);
+};
+
+// The record's text columns, in the order of RECORD_TEXT_COLUMNS; every
+// statement of both backends names them so, then average_ms.
+#define QM_RECORD_TEXT_COLUMNS                                                            \
+  "report_sha256, edition, processor, board, graphics, total_memory, os_name, os_build, " \
+  "drive_under_test, drive_capacity, drive_model, speed_text, submitted_utc"
+constexpr size_t RECORD_TEXT_COUNT = 13;
+std::array<std::string*, RECORD_TEXT_COUNT> RecordTexts(ResultRecord* record);
+std::array<const std::string*, RECORD_TEXT_COUNT> RecordTexts(const ResultRecord& record);
+
+// Each returns the backend's database, or nullptr with *error set.
+void* OpenSqliteDatabase(const std::string& path, std::string* error);
+void* OpenPostgresDatabase(const std::string& uri, std::string* error);
+extern const StoreBackend SQLITE_BACKEND;
+extern const StoreBackend POSTGRES_BACKEND;
+
+// The text a query's text is matched against: the drive model and the
+// processor, joined by a line feed, ASCII letters folded to lower case.
+std::string SearchKey(const ResultRecord& record);
+std::string FoldedText(const std::string& text);
+
+}  // namespace qm

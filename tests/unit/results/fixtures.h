@@ -1,0 +1,12 @@
+// Validation files as the programs wrote them: console.verify by the
+// console edition on Linux, windows.verify by quillmark.exe under Wine.
+#pragma once
+
+#include <string>
+
+namespace qm {
+
+std::string console_verify();
+std::string windows_verify();
+
+}  // namespace qm
