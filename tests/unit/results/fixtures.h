@@ -1,5 +1,6 @@
 // Validation files as the programs wrote them: console.verify by the
-// console edition on Linux, windows.verify by quillmark.exe under Wine.
+// console edition on Linux, windows.verify by quillmark.exe under Wine
+// (the e2e export scenario). Their reports lie beside them as .txt.
 #pragma once
 
 #include <string>

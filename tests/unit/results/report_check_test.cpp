@@ -42,14 +42,21 @@ TEST(ReportCheck, ConsoleEditionReportGivesItsFields) {
   EXPECT_EQ(fields.speedText, "2.778");
 }
 
-TEST(ReportCheck, WindowsProgramReportUnderWine) {
-  const std::string file = windows_verify();
-  if (file.size() < 4) GTEST_SKIP() << "no fixtures/windows.verify";
+TEST(ReportCheck, WindowsProgramReportUnderWineGivesItsFields) {
   ResultRecord fields;
-  ASSERT_EQ(CheckReport(Decrypted(file), &fields), ReportCheck::Passed);
+  ASSERT_EQ(CheckReport(Decrypted(windows_verify()), &fields), ReportCheck::Passed);
   EXPECT_EQ(fields.edition, "Windows");
-  EXPECT_EQ(fields.driveUnderTest.size(), 3u);
-  EXPECT_GT(fields.averageMs, 0);
+  EXPECT_EQ(fields.processor, "Intel(R) Xeon(R) Processor");
+  EXPECT_EQ(fields.board, "Intel Corporation Base Board");
+  EXPECT_EQ(fields.graphics, "NVIDIA GeForce GTX 470");
+  EXPECT_EQ(fields.totalMemory, "23.540 GiB");  // one module of 25276133376 bytes
+  EXPECT_EQ(fields.osName, "Microsoft Windows 7 Professional");
+  EXPECT_EQ(fields.osBuild, "7601");
+  EXPECT_EQ(fields.driveUnderTest, "Z:\\");  // Wine's drive of the Linux root
+  EXPECT_EQ(fields.driveCapacity, "251.972");
+  EXPECT_EQ(fields.driveModel, "");
+  EXPECT_EQ(fields.averageMs, 1088);
+  EXPECT_EQ(fields.speedText, "1.838");
 }
 
 TEST(ReportCheck, WindowsFormReportGivesItsFields) {
@@ -91,6 +98,7 @@ TEST(ReportCheck, MarkupQuotesAndControlCharactersAreKeptAsSent) {
 TEST(ReportCheck, EachBrokenVariantFailsItsCheck) {
   const std::string windows = SampleReportBytes(SampleReport());
   const std::string console = Decrypted(console_verify());
+  const std::string wine = Decrypted(windows_verify());
   struct Case {
     const char* what;
     std::string report;
@@ -123,6 +131,10 @@ TEST(ReportCheck, EachBrokenVariantFailsItsCheck) {
        ReportCheck::DriveTest},
       {"a drive the list does not name", Replaced(windows, "Drive test: C:\\", "Drive test: F:\\"),
        ReportCheck::DriveList},
+      {"Wine's drive left out of the list", Replaced(wine, "Z:\n251.972\n\n---\r\r", ""),
+       ReportCheck::DriveList},
+      {"a speed of the Windows build changed", Replaced(wine, "MB/s: 1.838", "MB/s: 1.839"),
+       ReportCheck::Speed},
       {"a mount point the list does not name", Replaced(console, "Drive test: /\r", "Drive test: /home\r"),
        ReportCheck::DriveList},
       {"an empty drive list", Replaced(console, "/\n251.972\n\n---\r\r\r\n", "\r\n"), ReportCheck::DriveList},

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <vector>
 
 #include "fixtures.h"
 #include "tests/support/result_samples.h"
@@ -45,11 +46,14 @@ std::string Read(const std::string& name) {
 TEST(VerifyTool, ReadsBackWhatQuillmarkWrites) {
   ScratchFolder folder;
   const std::string windows = SampleReportBytes(SampleReport());
-  std::string console;
-  Write("console.verify", console_verify());
-  ASSERT_EQ(RunTool("console.verify").status, 0);
-  console = RunTool("console.verify").out;
-  for (const std::string& report : {windows, console}) {
+  std::vector<std::string> reports = {windows};
+  for (const std::string& written : {console_verify(), windows_verify()}) {
+    Write("written.verify", written);
+    ToolRun shown = RunTool("written.verify");
+    ASSERT_EQ(shown.status, 0) << shown.err;
+    reports.push_back(shown.out);
+  }
+  for (const std::string& report : reports) {
     Write("r.txt", report);
     Write("r.txt.verify", ValidationFileOf(report));
     ToolRun shown = RunTool("r.txt.verify");
