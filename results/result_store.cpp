@@ -103,8 +103,30 @@ void CloseResultStore(ResultStore* store) {
 
 StoreStatus AddResult(ResultStore* store, ResultRecord* record) {
   record->submittedUtc = UtcNow();
+  const std::string key = SearchKey(*record);
+  StoreStatus status = StoreStatus::Failed;
   std::string error;
-  return Noted(store, store->backend->add(store->db, record, SearchKey(*record), &error), error);
+  store->backend->add(store->db, &record, &key, 1, &status, &error);
+  return Noted(store, status, error);
+}
+
+StoreStatus AddResults(ResultStore* store, std::vector<ResultRecord>* records,
+                       std::vector<StoreStatus>* statuses) {
+  const std::string now = UtcNow();
+  std::vector<ResultRecord*> pointers;
+  std::vector<std::string> keys;
+  for (ResultRecord& record : *records) {
+    record.submittedUtc = now;
+    pointers.push_back(&record);
+    keys.push_back(SearchKey(record));
+  }
+  statuses->assign(records->size(), StoreStatus::Failed);
+  if (records->empty()) return StoreStatus::Ok;
+  std::string error;
+  StoreStatus status =
+      store->backend->add(store->db, pointers.data(), keys.data(), pointers.size(), statuses->data(), &error);
+  if (status == StoreStatus::Failed) statuses->assign(records->size(), StoreStatus::Failed);
+  return Noted(store, status == StoreStatus::Failed ? status : StoreStatus::Ok, error);
 }
 
 StoreStatus GetResult(ResultStore* store, int64_t id, ResultRecord* record) {

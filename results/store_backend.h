@@ -16,10 +16,12 @@ namespace qm {
 struct StoreBackend {
   // Closes every connection; no call may be running.
   void (*close)(void* db);
-  // Inserts record unless its reportSha256 is stored already (then
-  // Duplicate with record->id the stored one's). searchKey is what text
-  // queries match against.
-  StoreStatus (*add)(void* db, ResultRecord* record, const std::string& searchKey, std::string* error);
+  // Inserts each record unless its reportSha256 is stored already (then
+  // Duplicate, with the record's id the stored one's); several records go
+  // in one transaction, so on Failed none of them is stored. keys[i] is
+  // what text queries match records[i] against.
+  StoreStatus (*add)(void* db, ResultRecord* const* records, const std::string* keys, size_t count,
+                     StoreStatus* statuses, std::string* error);
   StoreStatus (*get)(void* db, int64_t id, ResultRecord* record, std::string* error);
   // query.text arrives already folded as searchKey is.
   StoreStatus (*list)(void* db, const ResultQuery& query, ResultPage* page, std::string* error);

@@ -122,7 +122,7 @@ void ReadRecord(const Result& result, int row, ResultRecord* record) {
 bool Execute(PGconn* connection, const char* sql, std::string* error) {
   Result result(PQexec(connection, sql), PQclear);
   if (Succeeded(result, PGRES_COMMAND_OK) || Succeeded(result, PGRES_TUPLES_OK)) return true;
-  *error = ErrorOf(connection, "running the schema's steps");
+  *error = ErrorOf(connection, std::string(sql).substr(0, 40));
   return false;
 }
 
@@ -163,6 +163,10 @@ PGconn* OpenConnection(const std::string& uri, bool migrate, std::string* error)
     PQfinish(connection);
     return nullptr;
   }
+  // Notices ("already exists, skipping") are for people at a terminal, not
+  // for the board's log.
+  PQsetNoticeProcessor(
+      connection, [](void*, const char*) {}, nullptr);
   bool ok =
       Execute(connection, "SET client_encoding = 'UTF8'", error) && (!migrate || Migrate(connection, error));
   for (int i = 0; ok && i < STATEMENT_COUNT; ++i) {
@@ -184,28 +188,45 @@ struct Database {
 
 void Close(void* db) { delete static_cast<Database*>(db); }
 
-StoreStatus Add(void* db, ResultRecord* record, const std::string& searchKey, std::string* error) {
-  Lease<PGconn> lease(static_cast<Database*>(db)->pool, error);
-  if (lease.connection == nullptr) return StoreStatus::Failed;
+StoreStatus Insert(PGconn* connection, ResultRecord* record, const std::string& searchKey,
+                   std::string* error) {
   Parameters insert;
   for (const std::string* text : RecordTexts(*record)) insert.text(*text);
   insert.integer(record->averageMs);
   insert.bytes(record->report);
   insert.bytes(record->validationFile);
   insert.text(searchKey);
-  Result added = Run(lease.connection, INSERT_RESULT, insert);
-  if (!Succeeded(added, PGRES_TUPLES_OK)) return Failure(lease.connection, "adding a result", error);
+  Result added = Run(connection, INSERT_RESULT, insert);
+  if (!Succeeded(added, PGRES_TUPLES_OK)) return Failure(connection, "adding a result", error);
   if (PQntuples(added.get()) == 1) {
     record->id = IntegerValue(added, 0, 0);
     return StoreStatus::Ok;
   }
   Parameters find;
   find.text(record->reportSha256);
-  Result found = Run(lease.connection, FIND_BY_HASH, find);
+  Result found = Run(connection, FIND_BY_HASH, find);
   if (!Succeeded(found, PGRES_TUPLES_OK) || PQntuples(found.get()) != 1)
-    return Failure(lease.connection, "finding a result", error);
+    return Failure(connection, "finding a result", error);
   record->id = IntegerValue(found, 0, 0);
   return StoreStatus::Duplicate;
+}
+
+StoreStatus Add(void* db, ResultRecord* const* records, const std::string* keys, size_t count,
+                StoreStatus* statuses, std::string* error) {
+  Lease<PGconn> lease(static_cast<Database*>(db)->pool, error);
+  if (lease.connection == nullptr) return StoreStatus::Failed;
+  if (count == 1) return statuses[0] = Insert(lease.connection, records[0], keys[0], error);
+  // One commit for all: the server syncs its log once, not once per result.
+  if (!Execute(lease.connection, "BEGIN", error)) return StoreStatus::Failed;
+  for (size_t i = 0; i < count; ++i) {
+    statuses[i] = Insert(lease.connection, records[i], keys[i], error);
+    if (statuses[i] == StoreStatus::Failed) {
+      std::string ignored;
+      Execute(lease.connection, "ROLLBACK", &ignored);
+      return StoreStatus::Failed;
+    }
+  }
+  return Execute(lease.connection, "COMMIT", error) ? StoreStatus::Ok : StoreStatus::Failed;
 }
 
 StoreStatus Get(void* db, int64_t id, ResultRecord* record, std::string* error) {

@@ -171,31 +171,46 @@ StoreStatus Failure(Connection* connection, const std::string& what, std::string
 
 void Close(void* db) { delete static_cast<Database*>(db); }
 
-StoreStatus Add(void* db, ResultRecord* record, const std::string& searchKey, std::string* error) {
-  auto* database = static_cast<Database*>(db);
-  Lease<Connection> lease(database->pool, error);
-  if (lease.connection == nullptr) return StoreStatus::Failed;
-  std::lock_guard<std::mutex> writer(database->writeMutex);
+StoreStatus Insert(Connection* connection, ResultRecord* record, const std::string& searchKey,
+                   std::string* error) {
   {
-    Use insert(lease.connection, INSERT_RESULT);
+    Use insert(connection, INSERT_RESULT);
     auto texts = RecordTexts(*record);
     for (size_t i = 0; i < RECORD_TEXT_COUNT; ++i) insert.text(static_cast<int>(i + 1), *texts[i]);
     insert.integer(14, record->averageMs);
     insert.blob(15, record->report);
     insert.blob(16, record->validationFile);
     insert.text(17, searchKey);
-    if (sqlite3_step(insert.statement) != SQLITE_DONE)
-      return Failure(lease.connection, "adding a result", error);
-    if (sqlite3_changes(lease.connection->db) == 1) {
-      record->id = sqlite3_last_insert_rowid(lease.connection->db);
+    if (sqlite3_step(insert.statement) != SQLITE_DONE) return Failure(connection, "adding a result", error);
+    if (sqlite3_changes(connection->db) == 1) {
+      record->id = sqlite3_last_insert_rowid(connection->db);
       return StoreStatus::Ok;
     }
   }
-  Use find(lease.connection, FIND_BY_HASH);
+  Use find(connection, FIND_BY_HASH);
   find.text(1, record->reportSha256);
-  if (sqlite3_step(find.statement) != SQLITE_ROW) return Failure(lease.connection, "finding a result", error);
+  if (sqlite3_step(find.statement) != SQLITE_ROW) return Failure(connection, "finding a result", error);
   record->id = sqlite3_column_int64(find.statement, 0);
   return StoreStatus::Duplicate;
+}
+
+StoreStatus Add(void* db, ResultRecord* const* records, const std::string* keys, size_t count,
+                StoreStatus* statuses, std::string* error) {
+  auto* database = static_cast<Database*>(db);
+  Lease<Connection> lease(database->pool, error);
+  if (lease.connection == nullptr) return StoreStatus::Failed;
+  std::lock_guard<std::mutex> writer(database->writeMutex);
+  if (count == 1) return statuses[0] = Insert(lease.connection, records[0], keys[0], error);
+  if (!Execute(lease.connection->db, "BEGIN IMMEDIATE", error)) return StoreStatus::Failed;
+  for (size_t i = 0; i < count; ++i) {
+    statuses[i] = Insert(lease.connection, records[i], keys[i], error);
+    if (statuses[i] == StoreStatus::Failed) {
+      std::string ignored;
+      Execute(lease.connection->db, "ROLLBACK", &ignored);
+      return StoreStatus::Failed;
+    }
+  }
+  return Execute(lease.connection->db, "COMMIT", error) ? StoreStatus::Ok : StoreStatus::Failed;
 }
 
 StoreStatus Get(void* db, int64_t id, ResultRecord* record, std::string* error) {

@@ -10,7 +10,7 @@
 #include "results/postgres/postgres_schema.h"
 #include "results/result_store.h"
 #include "results/sqlite/sqlite_schema.h"
-#include "test_database.h"
+#include "tests/support/test_database.h"
 
 namespace qm {
 namespace {
@@ -135,6 +135,29 @@ TEST_P(Store, TheSameReportIsOneResult) {
   ResultPage page = List();
   EXPECT_EQ(page.total, 1);
   EXPECT_EQ(page.results.at(0).driveModel, "Model A");  // nothing of the second was written
+}
+
+TEST_P(Store, SeveralInOneTransactionAllOrNone) {
+  const int64_t earlier = Add(Record("earlier", 700));
+  std::vector<ResultRecord> batch = {Record("b1", 900), Record("b2", 800), Record("b1", 901),
+                                     Record("earlier", 1)};
+  std::vector<StoreStatus> statuses;
+  ASSERT_EQ(AddResults(store, &batch, &statuses), StoreStatus::Ok) << StoreError(store);
+  EXPECT_EQ(statuses, (std::vector<StoreStatus>{StoreStatus::Ok, StoreStatus::Ok, StoreStatus::Duplicate,
+                                                StoreStatus::Duplicate}));
+  EXPECT_EQ(batch[2].id, batch[0].id);
+  EXPECT_EQ(batch[3].id, earlier);
+  EXPECT_EQ(List().total, 3);
+
+  // One that the database refuses (an average of 0) takes the rest with it.
+  std::vector<ResultRecord> refused = {Record("c1", 900), Record("c2", 0)};
+  EXPECT_EQ(AddResults(store, &refused, &statuses), StoreStatus::Failed);
+  EXPECT_EQ(statuses, (std::vector<StoreStatus>{StoreStatus::Failed, StoreStatus::Failed}));
+  EXPECT_NE(StoreError(store), "");
+  EXPECT_EQ(List().total, 3);
+  ResultRecord single = Record("c3", 0);
+  EXPECT_EQ(AddResult(store, &single), StoreStatus::Failed);
+  EXPECT_EQ(List().total, 3);
 }
 
 TEST_P(Store, ListsFastestFirstWithSearchAndPages) {

@@ -7,8 +7,8 @@
 #include "results/report_check.h"
 #include "results/report_hash.h"
 #include "results/submission.h"
-#include "test_database.h"
 #include "tests/support/result_samples.h"
+#include "tests/support/test_database.h"
 
 namespace qm {
 namespace {
@@ -107,6 +107,23 @@ TEST_P(Submission, RefusesBrokenFilesWithTheirReasonAndStoresNothing) {
     EXPECT_EQ(outcome.id, 0) << c.what;
   }
   EXPECT_EQ(Stored(), 0);
+}
+
+TEST_P(Submission, SeveralFilesAtOnceEachWithItsOutcome) {
+  SampleReport other;
+  other.averageMs = 2222;
+  const std::vector<std::string> files = {console_verify(), "garbage", SampleValidationFile(other),
+                                          console_verify()};
+  std::vector<SubmissionOutcome> outcomes = SubmitValidationFiles(store, files);
+  ASSERT_EQ(outcomes.size(), 4u);
+  EXPECT_EQ(outcomes[0].kind, SubmissionKind::Added);
+  EXPECT_EQ(outcomes[1].kind, SubmissionKind::Rejected);
+  EXPECT_EQ(outcomes[2].kind, SubmissionKind::Added);
+  EXPECT_EQ(outcomes[2].record.averageMs, 2222);
+  EXPECT_EQ(outcomes[3].kind, SubmissionKind::Duplicate);
+  EXPECT_EQ(outcomes[3].id, outcomes[0].id);
+  EXPECT_EQ(SubmitValidationFiles(store, {files[2]}).at(0).kind, SubmissionKind::Duplicate);
+  EXPECT_EQ(Stored(), 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, Submission, testing::Values("sqlite", "postgres"),

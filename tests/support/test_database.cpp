@@ -1,4 +1,4 @@
-#include "test_database.h"
+#include "tests/support/test_database.h"
 
 #include <libpq-fe.h>
 #include <unistd.h>
@@ -57,6 +57,8 @@ TestDatabase::TestDatabase(const std::string& kind) {
     return;
   }
   PGconn* admin = PQconnectdb(server);
+  PQsetNoticeProcessor(
+      admin, [](void*, const char*) {}, nullptr);
   if (PQstatus(admin) != CONNECTION_OK) {
     failure = std::string("QM_TEST_POSTGRES_URL=") + server + " cannot be reached: " + PQerrorMessage(admin);
     PQfinish(admin);
