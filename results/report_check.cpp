@@ -255,7 +255,8 @@ ReportCheck CheckReport(std::string_view report, ResultRecord* fields) {
   const std::string title = Utf8(PROGRAM_TITLE) + "\r\r\n";
   if (!StartsWith(report, title)) return ReportCheck::Title;
 
-  ResultRecord found;
+  // Filled into a copy, so that a report that fails changes nothing.
+  ResultRecord found = *fields;
   RecordReader reader{report, title.size()};
   if (!ReadSystemLines(reader, &found)) return ReportCheck::SystemLines;
   if (!ReadDriveTest(reader, &found)) return ReportCheck::DriveTest;
@@ -267,18 +268,7 @@ ReportCheck CheckReport(std::string_view report, ResultRecord* fields) {
   ReportCheck verdict = CheckClosingRecords(closing, &found);
   if (verdict != ReportCheck::Passed) return verdict;
 
-  fields->edition = found.edition;
-  fields->processor = found.processor;
-  fields->board = found.board;
-  fields->graphics = found.graphics;
-  fields->totalMemory = found.totalMemory;
-  fields->osName = found.osName;
-  fields->osBuild = found.osBuild;
-  fields->driveUnderTest = found.driveUnderTest;
-  fields->driveCapacity = found.driveCapacity;
-  fields->driveModel = found.driveModel;
-  fields->averageMs = found.averageMs;
-  fields->speedText = found.speedText;
+  *fields = std::move(found);
   return ReportCheck::Passed;
 }
 

@@ -40,6 +40,41 @@ constexpr size_t RECORD_TEXT_COUNT = 13;
 std::array<std::string*, RECORD_TEXT_COUNT> RecordTexts(ResultRecord* record);
 std::array<const std::string*, RECORD_TEXT_COUNT> RecordTexts(const ResultRecord& record);
 
+// The statements each backend prepares on every connection, in its own
+// dialect.
+enum StoreStatement {
+  INSERT_RESULT,
+  FIND_BY_HASH,
+  GET_RESULT,
+  COUNT_RESULTS,
+  LIST_RESULTS,
+  DRIVE_AVERAGES,
+  ALL_AVERAGES,
+  STATEMENT_COUNT
+};
+
+// The table of the first schema version, with each dialect's types for the
+// key, the whole numbers and the bytes.
+#define QM_RESULTS_TABLE(ID, INTEGER, BYTES)     \
+  "CREATE TABLE results ("                       \
+  " id " ID ","                                  \
+  " report_sha256 TEXT NOT NULL UNIQUE,"         \
+  " edition TEXT NOT NULL,"                      \
+  " processor TEXT NOT NULL,"                    \
+  " board TEXT NOT NULL,"                        \
+  " graphics TEXT NOT NULL,"                     \
+  " total_memory TEXT NOT NULL,"                 \
+  " os_name TEXT NOT NULL,"                      \
+  " os_build TEXT NOT NULL,"                     \
+  " drive_under_test TEXT NOT NULL,"             \
+  " drive_capacity TEXT NOT NULL,"               \
+  " drive_model TEXT NOT NULL,"                  \
+  " average_ms " INTEGER " NOT NULL CHECK (average_ms > 0)," \
+  " speed_text TEXT NOT NULL,"                   \
+  " submitted_utc TEXT NOT NULL,"                \
+  " report " BYTES " NOT NULL,"                  \
+  " validation_file " BYTES " NOT NULL);"
+
 // Each returns the backend's database, or nullptr with *error set.
 void* OpenSqliteDatabase(const std::string& path, std::string* error);
 void* OpenPostgresDatabase(const std::string& uri, std::string* error);

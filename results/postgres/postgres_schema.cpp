@@ -1,27 +1,11 @@
 #include "results/postgres/postgres_schema.h"
+#include "results/store_backend.h"
 
 namespace qm {
 
 const char* const POSTGRES_MIGRATIONS[POSTGRES_SCHEMA_VERSION] = {
     // 1: the results as the first board kept them.
-    "CREATE TABLE results ("
-    " id BIGSERIAL PRIMARY KEY,"
-    " report_sha256 TEXT NOT NULL UNIQUE,"
-    " edition TEXT NOT NULL,"
-    " processor TEXT NOT NULL,"
-    " board TEXT NOT NULL,"
-    " graphics TEXT NOT NULL,"
-    " total_memory TEXT NOT NULL,"
-    " os_name TEXT NOT NULL,"
-    " os_build TEXT NOT NULL,"
-    " drive_under_test TEXT NOT NULL,"
-    " drive_capacity TEXT NOT NULL,"
-    " drive_model TEXT NOT NULL,"
-    " average_ms BIGINT NOT NULL CHECK (average_ms > 0),"
-    " speed_text TEXT NOT NULL,"
-    " submitted_utc TEXT NOT NULL,"
-    " report BYTEA NOT NULL,"
-    " validation_file BYTEA NOT NULL);",
+    QM_RESULTS_TABLE("BIGSERIAL PRIMARY KEY", "BIGINT", "BYTEA"),
     // 2: the search key (model and processor, ASCII folded) and the indexes
     // of the leaderboard and drive pages.
     "ALTER TABLE results ADD COLUMN search_key TEXT NOT NULL DEFAULT '';"

@@ -15,17 +15,6 @@
 namespace qm {
 namespace {
 
-enum Statement {
-  INSERT_RESULT,
-  FIND_BY_HASH,
-  GET_RESULT,
-  COUNT_RESULTS,
-  LIST_RESULTS,
-  DRIVE_AVERAGES,
-  ALL_AVERAGES,
-  STATEMENT_COUNT
-};
-
 const char* const STATEMENT_NAMES[STATEMENT_COUNT] = {"insert_result", "find_by_hash", "get_result",
                                                       "count_results", "list_results", "drive_averages",
                                                       "all_averages"};
@@ -65,7 +54,7 @@ struct Parameters {
 
 using Result = std::unique_ptr<PGresult, decltype(&PQclear)>;
 
-Result Run(PGconn* connection, Statement statement, const Parameters& parameters) {
+Result Run(PGconn* connection, StoreStatement statement, const Parameters& parameters) {
   std::vector<const char*> values;
   std::vector<int> lengths;
   for (const std::string& value : parameters.values) {

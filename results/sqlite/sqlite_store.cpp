@@ -18,17 +18,6 @@ namespace {
 
 constexpr int BUSY_TIMEOUT_MS = 30000;
 
-enum Statement {
-  INSERT_RESULT,
-  FIND_BY_HASH,
-  GET_RESULT,
-  COUNT_RESULTS,
-  LIST_RESULTS,
-  DRIVE_AVERAGES,
-  ALL_AVERAGES,
-  STATEMENT_COUNT
-};
-
 // A listing's filter: ?1 the folded text (or ''), ?2 the exact drive model (or '').
 #define QM_LISTING_FILTER " WHERE (?1 = '' OR instr(search_key, ?1) > 0) AND (?2 = '' OR drive_model = ?2)"
 
@@ -134,7 +123,7 @@ Connection* OpenConnection(const std::string& path, bool migrate, std::string* e
 // A prepared statement in use; reset and unbound when done.
 struct Use {
   sqlite3_stmt* statement;
-  explicit Use(Connection* connection, Statement which) : statement(connection->statements[which]) {}
+  explicit Use(Connection* connection, StoreStatement which) : statement(connection->statements[which]) {}
   ~Use() {
     sqlite3_reset(statement);
     sqlite3_clear_bindings(statement);

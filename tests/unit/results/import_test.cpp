@@ -1,13 +1,12 @@
 // quillmark-results as a user runs it: import's lines and exit status, the
 // usage, and the progress bar of a long import.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 
 #include "fixtures.h"
+#include "program_run.h"
 #include "results/import_files.h"
 #include "tests/support/result_samples.h"
 #include "tests/support/scratch_folder.h"
@@ -15,29 +14,9 @@
 namespace qm {
 namespace {
 
-struct ProgramRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
+ProgramRun RunResults(const std::string& arguments) { return RunProgram(QM_RESULTS_PROGRAM, arguments); }
 
-ProgramRun RunProgram(const std::string& arguments) {
-  ProgramRun run;
-  FILE* pipe = popen((std::string(QM_RESULTS_PROGRAM) + " " + arguments + " 2>err.txt").c_str(), "r");
-  if (pipe == nullptr) return run;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-  const int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  std::ifstream err("err.txt", std::ios::binary);
-  run.err.assign(std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>());
-  return run;
-}
-
-void Write(const std::string& name, const std::string& bytes) {
-  std::ofstream(name, std::ios::binary) << bytes;
-}
+void Write(const std::string& name, const std::string& bytes) { WriteFile(name, bytes); }
 
 TEST(ImportProgram, OneLinePerFileAndTheExitStatus) {
   ScratchFolder folder;
@@ -50,7 +29,7 @@ TEST(ImportProgram, OneLinePerFileAndTheExitStatus) {
   Write("garbage.verify", "not a validation file at all");
   std::filesystem::create_directory("folder.verify");
 
-  ProgramRun run = RunProgram(
+  ProgramRun run = RunResults(
       "import --db sqlite:board.db console.verify windows.verify sample.verify copy.verify garbage.verify "
       "missing.verify folder.verify");
   EXPECT_EQ(run.status, 1);
@@ -65,16 +44,16 @@ TEST(ImportProgram, OneLinePerFileAndTheExitStatus) {
   EXPECT_EQ(run.err, "");  // no bar when standard error is not a terminal
 
   // Nothing rejected: exit 0; the results from before are still there.
-  run = RunProgram("import --db sqlite:board.db sample.verify");
+  run = RunResults("import --db sqlite:board.db sample.verify");
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out, "duplicate 3 sample.verify\n");
   // The default database lies in the current folder.
-  run = RunProgram("import -- console.verify");
+  run = RunResults("import -- console.verify");
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out, "added 1 console.verify\n");
   EXPECT_TRUE(std::filesystem::exists("quillmark-results.db"));
 
-  run = RunProgram("import --db sqlite:/nonexistent-folder/board.db console.verify");
+  run = RunResults("import --db sqlite:/nonexistent-folder/board.db console.verify");
   EXPECT_EQ(run.status, 2);
   EXPECT_NE(run.err.find("cannot open the database sqlite:/nonexistent-folder/board.db"), std::string::npos)
       << run.err;
@@ -82,18 +61,18 @@ TEST(ImportProgram, OneLinePerFileAndTheExitStatus) {
 
 TEST(ImportProgram, UsageHelpAndVersion) {
   ScratchFolder folder;
-  ProgramRun help = RunProgram("--help");
+  ProgramRun help = RunResults("--help");
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.out.rfind("Usage: quillmark-results serve [--db DB] [--listen HOST:PORT]", 0), 0u)
       << help.out;
-  ProgramRun version = RunProgram("--version");
+  ProgramRun version = RunResults("--version");
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, "quillmark-results V2.08\n");
   for (const char* wrong :
        {"", "--bogus", "export", "import", "import --db", "import --force x.verify", "serve --listen",
         "serve --listen 8080", "serve --listen host:99999", "serve --max-uploads-per-minute -1",
         "serve --max-uploads-per-minute ten", "serve --port 80", "--help extra"}) {
-    ProgramRun run = RunProgram(wrong);
+    ProgramRun run = RunResults(wrong);
     EXPECT_EQ(run.status, 64) << wrong;
     EXPECT_EQ(run.out, "") << wrong;
     EXPECT_NE(run.err.find("Usage: quillmark-results"), std::string::npos) << wrong;

@@ -1,47 +1,21 @@
 // quillmark-verify itself, on files the programs wrote: it reads back what
 // Quillmark writes and calls anything else "not one Quillmark writes".
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
-#include <fstream>
 #include <vector>
 
 #include "fixtures.h"
+#include "program_run.h"
 #include "tests/support/result_samples.h"
 #include "tests/support/scratch_folder.h"
 
 namespace qm {
 namespace {
 
-struct ToolRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
+ProgramRun RunTool(const std::string& arguments) { return RunProgram(QM_VERIFY_TOOL, arguments); }
 
-ToolRun RunTool(const std::string& arguments) {
-  ToolRun run;
-  FILE* pipe = popen((std::string(QM_VERIFY_TOOL) + " " + arguments + " 2>err.txt").c_str(), "r");
-  if (pipe == nullptr) return run;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-  int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  std::ifstream err("err.txt", std::ios::binary);
-  run.err.assign(std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>());
-  return run;
-}
-
-void Write(const std::string& name, const std::string& bytes) {
-  std::ofstream(name, std::ios::binary) << bytes;
-}
-
-std::string Read(const std::string& name) {
-  std::ifstream file(name, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
+void Write(const std::string& name, const std::string& bytes) { WriteFile(name, bytes); }
+std::string Read(const std::string& name) { return ReadFile(name); }
 
 TEST(VerifyTool, ReadsBackWhatQuillmarkWrites) {
   ScratchFolder folder;
@@ -49,19 +23,19 @@ TEST(VerifyTool, ReadsBackWhatQuillmarkWrites) {
   std::vector<std::string> reports = {windows};
   for (const std::string& written : {console_verify(), windows_verify()}) {
     Write("written.verify", written);
-    ToolRun shown = RunTool("written.verify");
+    ProgramRun shown = RunTool("written.verify");
     ASSERT_EQ(shown.status, 0) << shown.err;
     reports.push_back(shown.out);
   }
   for (const std::string& report : reports) {
     Write("r.txt", report);
     Write("r.txt.verify", ValidationFileOf(report));
-    ToolRun shown = RunTool("r.txt.verify");
+    ProgramRun shown = RunTool("r.txt.verify");
     EXPECT_EQ(shown.status, 0) << shown.err;
     EXPECT_EQ(shown.out, report);
     EXPECT_EQ(RunTool("r.txt.verify -o back.txt").status, 0);
     EXPECT_EQ(Read("back.txt"), report);
-    ToolRun match = RunTool("r.txt.verify r.txt");
+    ProgramRun match = RunTool("r.txt.verify r.txt");
     EXPECT_EQ(match.status, 0);
     EXPECT_EQ(match.out, "match\n");
   }
@@ -95,7 +69,7 @@ TEST(VerifyTool, RefusesWhatQuillmarkDoesNotWrite) {
   for (const Case& c : cases) {
     Write("bad.verify", c.file);
     for (const char* arguments : {"bad.verify", "bad.verify r.txt", "bad.verify -o out.txt"}) {
-      ToolRun run = RunTool(arguments);
+      ProgramRun run = RunTool(arguments);
       EXPECT_EQ(run.status, 2) << c.what << ", " << arguments;
       EXPECT_EQ(run.out, "") << c.what;
       EXPECT_NE(run.err.find("bad.verify is not one Quillmark writes: "), std::string::npos) << run.err;
