@@ -53,6 +53,20 @@ std::string ErrorText(const httplib::Result& result) {
   return text;
 }
 
+// What went wrong on the way, as a user reads it.
+std::string TransportProblem(httplib::Error error) {
+  switch (error) {
+    case httplib::Error::Connection: return "no connection (is the address right, and the board running?)";
+    case httplib::Error::ConnectionTimeout: return "no connection within 30 s";
+    case httplib::Error::Read: return "the connection broke, or no answer came within 30 s";
+    case httplib::Error::Write: return "the connection broke while the file was being sent";
+    case httplib::Error::SSLConnection: return "the TLS handshake failed";
+    case httplib::Error::SSLLoadingCerts: return "the system's certificates could not be loaded";
+    case httplib::Error::SSLServerVerification: return "its certificate could not be verified";
+    default: return httplib::to_string(error);
+  }
+}
+
 }  // namespace
 
 bool IsBoardUrl(const std::string& boardUrl) {
@@ -74,7 +88,7 @@ SubmitAnswer SubmitToBoard(const std::string& boardUrl, const std::string& verif
   httplib::Result result =
       client.Post((board.path + "/api/results").c_str(), verifyBytes, "application/octet-stream");
   if (!result) {
-    answer.problem = "the board at " + boardUrl + " cannot be reached: " + httplib::to_string(result.error());
+    answer.problem = "the board at " + boardUrl + " cannot be reached: " + TransportProblem(result.error());
     return answer;
   }
   if (result->status != 200 && result->status != 201) {

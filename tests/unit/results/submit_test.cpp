@@ -109,8 +109,9 @@ TEST(SubmitToBoard, SaysWhyTheBoardDidNotTakeIt) {
   board.stop();
   SubmitAnswer answer = SubmitToBoard(gone, file);
   EXPECT_FALSE(answer.accepted);
-  EXPECT_NE(answer.problem.find("the board at " + gone + " cannot be reached: "), std::string::npos)
-      << answer.problem;
+  EXPECT_EQ(answer.problem,
+            "the board at " + gone +
+                " cannot be reached: no connection (is the address right, and the board running?)");
 }
 
 std::string Contents(std::FILE* file) {
