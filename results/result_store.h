@@ -35,6 +35,9 @@ StoreStatus AddResults(ResultStore* store, std::vector<ResultRecord>* records,
 // One result with its report and validation file.
 StoreStatus GetResult(ResultStore* store, int64_t id, ResultRecord* record);
 
+// query.limit is held to 0..1000 and a negative offset counts as 0. The
+// text is matched with ASCII letters folded, as drive models and processor
+// names are written.
 StoreStatus ListResults(ResultStore* store, const ResultQuery& query, ResultPage* page);
 
 // One row per drive model, most results first, then by model.
