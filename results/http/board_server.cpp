@@ -2,6 +2,7 @@
 
 #include <httplib.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -18,6 +19,7 @@ struct BoardServer {
   httplib::Server http;
   BoardContext context;
   std::thread listener;
+  std::atomic<bool> listenEnded{false};
   int port = 0;
 };
 
@@ -29,6 +31,7 @@ constexpr time_t READ_TIMEOUT_SECONDS = 10;
 constexpr time_t WRITE_TIMEOUT_SECONDS = 10;
 constexpr time_t KEEP_ALIVE_SECONDS = 5;
 constexpr size_t LOGGED_PATH_BYTES = 300;
+constexpr unsigned long long DRAINED_BODY_BYTES = 16 << 20;
 
 thread_local std::chrono::steady_clock::time_point requestStart;
 thread_local bool requestTimed = false;
@@ -78,10 +81,12 @@ void LogRequest(const httplib::Request& req, const httplib::Response& res) {
 httplib::Server::HandlerResponse BeforeRouting(const httplib::Request& req, httplib::Response& res) {
   requestStart = std::chrono::steady_clock::now();
   requestTimed = true;
-  // A body announced as too large is refused before a byte of it is read.
+  // A body announced as far too large is refused before a byte of it is
+  // read. One a little over the cap is read and dropped by the server's own
+  // limit first, so that a browser sees the answer rather than a reset.
   const std::string length = req.get_header_value("Content-Length");
   if (!length.empty() &&
-      (length.size() > 15 || std::strtoull(length.c_str(), nullptr, 10) > MAX_BODY_BYTES)) {
+      (length.size() > 15 || std::strtoull(length.c_str(), nullptr, 10) > DRAINED_BODY_BYTES)) {
     res.set_header("Connection", "close");
     res.status = 413;
     return httplib::Server::HandlerResponse::Handled;
@@ -148,7 +153,10 @@ BoardServer* StartBoardServer(ResultStore* store, const std::string& host, int p
     return nullptr;
   }
   if (port != 0) server->port = port;
-  server->listener = std::thread([server] { server->http.listen_after_bind(); });
+  server->listener = std::thread([server] {
+    server->http.listen_after_bind();
+    server->listenEnded = true;
+  });
   return server;
 }
 
@@ -158,6 +166,10 @@ void StopBoardServer(BoardServer* server) {
   if (!server) return;
   // stop() closes the listening socket; listen_after_bind then drains its
   // workers, which finish the requests they hold, and returns.
+  // stop() does nothing to a server that has not begun to listen, so wait
+  // for the listener to begin (it does at once) or to have given up.
+  while (!server->http.is_running() && !server->listenEnded)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   server->http.stop();
   server->listener.join();
   delete server;

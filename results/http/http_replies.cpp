@@ -1,6 +1,7 @@
 #include "results/http/http_replies.h"
 
 #include <chrono>
+#include <cstdlib>
 
 #include "results/api/result_json.h"
 #include "results/pages/page_frame.h"
@@ -72,7 +73,10 @@ UploadRead ReadUpload(const httplib::Request& req, const httplib::ContentReader&
       return true;
     });
   }
-  if (tooLarge) return UploadRead::TooLarge;
+  // The server's own cap on announced lengths fails the read without a call.
+  const bool announcedTooLarge =
+      !read && std::strtoull(req.get_header_value("Content-Length").c_str(), nullptr, 10) > MAX_BODY_BYTES;
+  if (tooLarge || announcedTooLarge) return UploadRead::TooLarge;
   if (!read) return UploadRead::Broken;
   return sawFile ? UploadRead::Ok : UploadRead::NoFileField;
 }
