@@ -1,5 +1,6 @@
 #include "export/validation_check.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -18,6 +19,17 @@ int32_t ReadTrailer(const std::string& file) {
 }
 
 }  // namespace
+
+const char* ValidationProblem(ValidationCheck check) {
+  switch (check) {
+    case ValidationCheck::Valid: return "valid";
+    case ValidationCheck::BadSize: return "its size is not 4096 x N + 4 bytes";
+    case ValidationCheck::BadTrailer: return "its last four bytes do not count 1..4096 report bytes";
+    case ValidationCheck::BadPadding: return "it was not made with this program's key, or is damaged";
+    case ValidationCheck::CipherFailed: return "AES is not available";
+  }
+  return "unknown";
+}
 
 ValidationCheck DecryptValidation(const std::string& file, std::string* report) {
   report->clear();
@@ -50,6 +62,28 @@ ValidationCheck DecryptValidation(const std::string& file, std::string* report) 
     if (plain[at] != 0) return ValidationCheck::BadPadding;
   report->assign(reinterpret_cast<const char*>(plain.data()), reportBytes);
   return ValidationCheck::Valid;
+}
+
+bool EncryptValidation(const std::string& report, std::string* file) {
+  file->clear();
+  const ValidationLayout layout = LayoutForReport(report.size());
+  std::vector<uint8_t> plain(layout.blocks * VALIDATION_BLOCK_BYTES, 0);
+  std::copy(report.begin(), report.end(), plain.begin());
+  std::vector<uint8_t> encrypted(plain.size());
+  if (!plain.empty()) {
+    const CipherOps& cipher = Cipher();
+    CipherHandle chain = cipher.begin(CipherDirection::Encrypt, ValidationKey.data(), ValidationIv.data());
+    if (chain == nullptr) return false;
+    bool ok = true;
+    for (size_t at = 0; ok && at < plain.size(); at += VALIDATION_BLOCK_BYTES)
+      ok = cipher.update(chain, plain.data() + at, encrypted.data() + at, VALIDATION_BLOCK_BYTES);
+    cipher.end(chain);
+    if (!ok) return false;
+  }
+  file->assign(reinterpret_cast<const char*>(encrypted.data()), encrypted.size());
+  for (int shift = 0; shift < 32; shift += 8)
+    file->push_back(static_cast<char>((layout.trailer >> shift) & 0xFF));
+  return true;
 }
 
 }  // namespace qm

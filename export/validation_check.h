@@ -17,4 +17,12 @@ enum class ValidationCheck {
 // Decrypts the whole of file into *report, cut to the trailer's count.
 ValidationCheck DecryptValidation(const std::string& file, std::string* report);
 
+// The validation file of report, made in memory as WriteValidationFile
+// makes it on disk (tools and tests that need many files). False when AES
+// failed.
+bool EncryptValidation(const std::string& report, std::string* file);
+
+// What is wrong with a file, as a phrase: "its size is not 4096 x N + 4 bytes".
+const char* ValidationProblem(ValidationCheck check);
+
 }  // namespace qm

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "results/result_record.h"
 #include "results/result_store.h"
@@ -20,5 +21,11 @@ struct SubmissionOutcome {
 };
 
 SubmissionOutcome SubmitValidationFile(ResultStore* store, const std::string& verifyBytes);
+
+// Several files, the accepted ones stored in one transaction (as `import`
+// takes them); one outcome per file, in order. A file that repeats an
+// earlier one of the same call is its Duplicate.
+std::vector<SubmissionOutcome> SubmitValidationFiles(ResultStore* store,
+                                                     const std::vector<std::string>& files);
 
 }  // namespace qm

@@ -10,15 +10,21 @@ packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
   wine wine64 xvfb xdotool x11-utils imagemagick fonts-liberation fonts-dejavu-core
   fio zip unzip python3
+  libsqlite3-dev libpq-dev postgresql libcpp-httplib-dev nlohmann-json3-dev
+  chromium chromium-driver python3-selenium wrk apache2-utils
 )
 # The native configure adds GoogleTest from its sources even when only the
 # program is built.
 # Wine needs what it only recommends (GnuTLS behind its AES, the X
 # libraries its display driver loads, its own fonts), so the full set comes
-# with recommendations; the build alone does without them.
+# with recommendations; the build alone does without them. The results
+# board needs SQLite, libpq, cpp-httplib and nlohmann-json to build; its
+# tests a PostgreSQL server, Chromium with its driver and Selenium, its
+# benchmark wrk and ab.
 recommends=()
 if [ "${1:-}" = "--build-only" ]; then
-  packages=(build-essential cmake libssl-dev pkg-config googletest)
+  packages=(build-essential cmake libssl-dev pkg-config googletest
+            libsqlite3-dev libpq-dev libcpp-httplib-dev nlohmann-json3-dev)
   recommends=(--no-install-recommends)
 fi
 

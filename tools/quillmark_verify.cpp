@@ -5,16 +5,20 @@
 //   quillmark-verify FILE.verify REPORT        does FILE.verify hold REPORT?
 //
 // Exit status: 0 done (or match), 1 mismatch, 2 the validation file (or the
-// report to compare) cannot be read or is not a validation file, 3 usage or
-// the output cannot be written.
+// report to compare) cannot be read or is not one Quillmark writes, 3 usage
+// or the output cannot be written.
+//
+// A file is one Quillmark writes when it decrypts with the program's key to
+// a report that passes the board's report check, or to the empty report
+// (the program encrypts an empty ".txt" when no report was saved).
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "export/validation_check.h"
 #include "export/whole_file.h"
 #include "platform/standard_output.h"
 #include "platform/text.h"
+#include "results/report_check.h"
 
 namespace qm {
 namespace {
@@ -27,17 +31,6 @@ constexpr int EXIT_USAGE = 3;
 void Say(const std::string& line) {
   std::fputs((line + "\n").c_str(), stderr);
   std::fflush(stderr);
-}
-
-const char* Problem(ValidationCheck check) {
-  switch (check) {
-    case ValidationCheck::Valid: return "valid";
-    case ValidationCheck::BadSize: return "its size is not 4096 x N + 4 bytes";
-    case ValidationCheck::BadTrailer: return "its last four bytes do not count 1..4096 report bytes";
-    case ValidationCheck::BadPadding: return "it was not made with this program's key, or is damaged";
-    case ValidationCheck::CipherFailed: return "AES is not available";
-  }
-  return "unknown";
 }
 
 int Usage() {
@@ -54,9 +47,11 @@ int Run(const std::vector<Text>& args) {
     return EXIT_MALFORMED;
   }
   std::string report;
-  ValidationCheck check = DecryptValidation(file, &report);
-  if (check != ValidationCheck::Valid) {
-    Say(Utf8(args[0]) + " is not a validation file: " + Problem(check));
+  ResultRecord fields;
+  const ValidationVerdict check = CheckValidationFile(file, &report, &fields);
+  const bool emptyReport = check.file == ValidationCheck::Valid && report.empty();
+  if (!check.passed() && !emptyReport) {
+    Say(Utf8(args[0]) + " is not one Quillmark writes: " + check.reason);
     return EXIT_MALFORMED;
   }
   if (args.size() == 1) return WriteStandardOutput(report.data(), report.size()) ? EXIT_MATCH : EXIT_USAGE;

@@ -1,0 +1,142 @@
+// quillmark-results: the results board. Takes validation files, checks
+// them and keeps them in a database, and serves the board over HTTP.
+//
+//   quillmark-results serve [--db DB] [--listen HOST:PORT] [--max-uploads-per-minute N]
+//   quillmark-results import [--db DB] FILE...
+//
+// Exit status: serve as RunServe says; import 0 when no file was rejected,
+// 1 otherwise (2 when the database cannot be opened); 64 for wrong arguments.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "engine/program_identity.h"
+#include "platform/text.h"
+#include "results/import_files.h"
+#include "results/serve.h"
+
+namespace qm {
+namespace {
+
+constexpr int EXIT_OK = 0;
+constexpr int EXIT_REJECTED = 1;
+constexpr int EXIT_NO_DATABASE = 2;
+constexpr int EXIT_USAGE = 64;
+
+constexpr char USAGE[] =
+    "Usage: quillmark-results serve [--db DB] [--listen HOST:PORT] [--max-uploads-per-minute N]\n"
+    "       quillmark-results import [--db DB] FILE...\n"
+    "       quillmark-results --help | --version\n"
+    "\n"
+    "serve   the board's pages and API until SIGINT or SIGTERM. --listen defaults\n"
+    "        to 127.0.0.1:8080; uploads per client address are capped at N a\n"
+    "        minute (default 60, 0: no cap).\n"
+    "import  adds validation files received by mail, one line per file:\n"
+    "        \"added <id> <file>\", \"duplicate <id> <file>\" or \"rejected <file>: <reason>\".\n"
+    "        Exit status 0 when no file was rejected, else 1.\n"
+    "\n"
+    "DB is sqlite:PATH (default sqlite:quillmark-results.db, in the current folder)\n"
+    "or a PostgreSQL connection URI, postgresql://user@host:port/database.\n";
+
+int Usage(const std::string& problem) {
+  std::fprintf(stderr, "quillmark-results: %s\n\n%s", problem.c_str(), USAGE);
+  return EXIT_USAGE;
+}
+
+bool ParseCount(const std::string& text, int64_t maximum, int64_t* value) {
+  if (text.empty() || text.size() > 18) return false;
+  int64_t n = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    n = n * 10 + (c - '0');
+  }
+  if (n > maximum) return false;
+  *value = n;
+  return true;
+}
+
+// HOST:PORT, the port after the last colon; [::1]:8080 for an IPv6 host.
+bool ParseListen(const std::string& text, ServeOptions* options) {
+  const size_t colon = text.rfind(':');
+  if (colon == std::string::npos || colon == 0) return false;
+  std::string host = text.substr(0, colon);
+  if (host.size() >= 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
+  int64_t port = 0;
+  if (host.empty() || !ParseCount(text.substr(colon + 1), 65535, &port)) return false;
+  options->host = host;
+  options->port = static_cast<int>(port);
+  return true;
+}
+
+int Serve(const std::vector<std::string>& args) {
+  ServeOptions options;
+  for (size_t i = 0; i < args.size(); i += 2) {
+    const std::string& option = args[i];
+    if (i + 1 >= args.size()) return Usage(option + " needs a value");
+    const std::string& value = args[i + 1];
+    if (option == "--db") {
+      options.db = value;
+    } else if (option == "--listen") {
+      if (!ParseListen(value, &options)) return Usage("--listen wants HOST:PORT, not '" + value + "'");
+    } else if (option == "--max-uploads-per-minute") {
+      if (!ParseCount(value, INT64_MAX / 2, &options.maxUploadsPerMinute))
+        return Usage("--max-uploads-per-minute wants a whole number, not '" + value + "'");
+    } else {
+      return Usage("unknown option '" + option + "' for serve");
+    }
+  }
+  return RunServe(options);
+}
+
+int Import(const std::vector<std::string>& args) {
+  std::string db = ServeOptions().db;
+  std::vector<std::string> files;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--db") {
+      if (i + 1 >= args.size()) return Usage("--db needs a value");
+      db = args[++i];
+    } else if (args[i] == "--") {
+      files.insert(files.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
+      break;
+    } else if (args[i].size() > 1 && args[i][0] == '-') {
+      return Usage("unknown option '" + args[i] + "' for import");
+    } else {
+      files.push_back(args[i]);
+    }
+  }
+  if (files.empty()) return Usage("import needs at least one FILE");
+  std::string error;
+  ResultStore* store = OpenResultStore(db, &error);
+  if (store == nullptr) {
+    std::fprintf(stderr, "quillmark-results: cannot open the database %s: %s\n", db.c_str(), error.c_str());
+    return EXIT_NO_DATABASE;
+  }
+  std::FILE* progress = isatty(STDERR_FILENO) ? stderr : nullptr;
+  ImportCounts counts = ImportFiles(store, files, stdout, progress);
+  CloseResultStore(store);
+  return counts.rejected == 0 ? EXIT_OK : EXIT_REJECTED;
+}
+
+int Run(const std::vector<std::string>& args) {
+  if (args.size() == 1 && args[0] == "--help") {
+    std::fputs(USAGE, stdout);
+    return EXIT_OK;
+  }
+  if (args.size() == 1 && args[0] == "--version") {
+    std::printf("quillmark-results %s\n", Utf8(PROGRAM_VERSION).c_str());
+    return EXIT_OK;
+  }
+  if (args.empty()) return Usage("a command is needed");
+  const std::vector<std::string> rest(args.begin() + 1, args.end());
+  if (args[0] == "serve") return Serve(rest);
+  if (args[0] == "import") return Import(rest);
+  return Usage("unknown command '" + args[0] + "'");
+}
+
+}  // namespace
+}  // namespace qm
+
+int main(int argc, char** argv) { return qm::Run(std::vector<std::string>(argv + 1, argv + argc)); }

@@ -1,0 +1,291 @@
+// The shared backend: a PostgreSQL server reached through libpq. Each
+// connection serves one thread at a time, from a pool; every statement is
+// prepared on a connection when it opens. A report already stored is found
+// by the unique hash, so two servers adding the same report at once keep
+// one.
+#include <libpq-fe.h>
+
+#include <cstdlib>
+#include <memory>
+
+#include "results/connection_pool.h"
+#include "results/postgres/postgres_schema.h"
+#include "results/store_backend.h"
+
+namespace qm {
+namespace {
+
+const char* const STATEMENT_NAMES[STATEMENT_COUNT] = {"insert_result", "find_by_hash", "get_result",
+                                                      "count_results", "list_results", "drive_averages",
+                                                      "all_averages"};
+
+// A listing's filter: $1 the folded text (or ''), $2 the exact drive model (or '').
+#define QM_LISTING_FILTER " WHERE ($1 = '' OR strpos(search_key, $1) > 0) AND ($2 = '' OR drive_model = $2)"
+
+const char* const STATEMENT_SQL[STATEMENT_COUNT] = {
+    "INSERT INTO results (" QM_RECORD_TEXT_COLUMNS
+    ", average_ms, report, validation_file, search_key)"
+    " VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, $13, $14, $15, $16, $17)"
+    " ON CONFLICT (report_sha256) DO NOTHING RETURNING id",
+    "SELECT id FROM results WHERE report_sha256 = $1",
+    "SELECT id, " QM_RECORD_TEXT_COLUMNS ", average_ms, report, validation_file FROM results WHERE id = $1",
+    "SELECT count(*) FROM results" QM_LISTING_FILTER,
+    "SELECT id, " QM_RECORD_TEXT_COLUMNS ", average_ms FROM results" QM_LISTING_FILTER
+    " ORDER BY average_ms, id LIMIT $3 OFFSET $4",
+    "SELECT drive_model, average_ms FROM results ORDER BY drive_model COLLATE \"C\", average_ms",
+    "SELECT average_ms FROM results",
+};
+
+// Parameters as given: text, except the byte columns, which go in binary.
+struct Parameters {
+  std::vector<std::string> values;
+  std::vector<int> formats;
+
+  void text(const std::string& value) {
+    values.push_back(value);
+    formats.push_back(0);
+  }
+  void bytes(const std::string& value) {
+    values.push_back(value);
+    formats.push_back(1);
+  }
+  void integer(int64_t value) { text(std::to_string(value)); }
+};
+
+using Result = std::unique_ptr<PGresult, decltype(&PQclear)>;
+
+Result Run(PGconn* connection, StoreStatement statement, const Parameters& parameters) {
+  std::vector<const char*> values;
+  std::vector<int> lengths;
+  for (const std::string& value : parameters.values) {
+    values.push_back(value.data());
+    lengths.push_back(static_cast<int>(value.size()));
+  }
+  return Result(PQexecPrepared(connection, STATEMENT_NAMES[statement], static_cast<int>(values.size()),
+                               values.data(), lengths.data(), parameters.formats.data(), 0),
+                PQclear);
+}
+
+bool Succeeded(const Result& result, ExecStatusType expected) {
+  return result != nullptr && PQresultStatus(result.get()) == expected;
+}
+
+std::string ErrorOf(PGconn* connection, const std::string& what) {
+  std::string message = connection != nullptr ? PQerrorMessage(connection) : "out of memory";
+  while (!message.empty() && (message.back() == '\n' || message.back() == ' ')) message.pop_back();
+  return "PostgreSQL: " + what + ": " + message;
+}
+
+StoreStatus Failure(PGconn* connection, const std::string& what, std::string* error) {
+  *error = ErrorOf(connection, what);
+  return StoreStatus::Failed;
+}
+
+std::string Value(const Result& result, int row, int column) {
+  return std::string(PQgetvalue(result.get(), row, column),
+                     static_cast<size_t>(PQgetlength(result.get(), row, column)));
+}
+
+int64_t IntegerValue(const Result& result, int row, int column) {
+  return std::strtoll(PQgetvalue(result.get(), row, column), nullptr, 10);
+}
+
+// A bytea column in text form ("\x" and hex digits).
+std::string BytesValue(const Result& result, int row, int column) {
+  size_t size = 0;
+  unsigned char* bytes =
+      PQunescapeBytea(reinterpret_cast<const unsigned char*>(PQgetvalue(result.get(), row, column)), &size);
+  if (bytes == nullptr) return std::string();
+  std::string value(reinterpret_cast<const char*>(bytes), size);
+  PQfreemem(bytes);
+  return value;
+}
+
+void ReadRecord(const Result& result, int row, ResultRecord* record) {
+  record->id = IntegerValue(result, row, 0);
+  auto texts = RecordTexts(record);
+  for (size_t i = 0; i < RECORD_TEXT_COUNT; ++i) *texts[i] = Value(result, row, static_cast<int>(i + 1));
+  record->averageMs = IntegerValue(result, row, RECORD_TEXT_COUNT + 1);
+}
+
+bool Execute(PGconn* connection, const char* sql, std::string* error) {
+  Result result(PQexec(connection, sql), PQclear);
+  if (Succeeded(result, PGRES_COMMAND_OK) || Succeeded(result, PGRES_TUPLES_OK)) return true;
+  *error = ErrorOf(connection, std::string(sql).substr(0, 40));
+  return false;
+}
+
+// The steps this database lacks, in one transaction under an advisory lock,
+// so that servers starting together migrate once.
+bool Migrate(PGconn* connection, std::string* error) {
+  constexpr char LOCK[] = "SELECT pg_advisory_xact_lock(7406230812)";
+  if (!Execute(connection, "BEGIN", error)) return false;
+  bool ok =
+      Execute(connection, LOCK, error) &&
+      Execute(connection, "CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)", error);
+  int version = 0;
+  if (ok) {
+    Result result(PQexec(connection, "SELECT coalesce(max(version), 0) FROM schema_version"), PQclear);
+    ok = Succeeded(result, PGRES_TUPLES_OK) && PQntuples(result.get()) == 1;
+    if (ok) version = static_cast<int>(IntegerValue(result, 0, 0));
+    if (!ok) *error = ErrorOf(connection, "reading the schema version");
+  }
+  if (ok && version > POSTGRES_SCHEMA_VERSION) {
+    *error = "the database has schema version " + std::to_string(version) + ", newer than this program's " +
+             std::to_string(POSTGRES_SCHEMA_VERSION);
+    ok = false;
+  }
+  for (int step = version; ok && step < POSTGRES_SCHEMA_VERSION; ++step) {
+    const std::string mark =
+        "DELETE FROM schema_version; INSERT INTO schema_version VALUES (" + std::to_string(step + 1) + ")";
+    ok = Execute(connection, POSTGRES_MIGRATIONS[step], error) && Execute(connection, mark.c_str(), error);
+  }
+  std::string ignored;
+  if (!ok) Execute(connection, "ROLLBACK", &ignored);
+  return ok && Execute(connection, "COMMIT", error);
+}
+
+PGconn* OpenConnection(const std::string& uri, bool migrate, std::string* error) {
+  PGconn* connection = PQconnectdb(uri.c_str());
+  if (connection == nullptr || PQstatus(connection) != CONNECTION_OK) {
+    *error = ErrorOf(connection, "cannot connect");
+    PQfinish(connection);
+    return nullptr;
+  }
+  // Notices ("already exists, skipping") are for people at a terminal, not
+  // for the board's log.
+  PQsetNoticeProcessor(
+      connection, [](void*, const char*) {}, nullptr);
+  bool ok =
+      Execute(connection, "SET client_encoding = 'UTF8'", error) && (!migrate || Migrate(connection, error));
+  for (int i = 0; ok && i < STATEMENT_COUNT; ++i) {
+    Result prepared(PQprepare(connection, STATEMENT_NAMES[i], STATEMENT_SQL[i], 0, nullptr), PQclear);
+    ok = Succeeded(prepared, PGRES_COMMAND_OK);
+    if (!ok) *error = ErrorOf(connection, "preparing a statement");
+  }
+  if (!ok) {
+    PQfinish(connection);
+    return nullptr;
+  }
+  return connection;
+}
+
+struct Database {
+  std::string uri;
+  ConnectionPool<PGconn> pool;
+};
+
+void Close(void* db) { delete static_cast<Database*>(db); }
+
+StoreStatus Insert(PGconn* connection, ResultRecord* record, const std::string& searchKey,
+                   std::string* error) {
+  Parameters insert;
+  for (const std::string* text : RecordTexts(*record)) insert.text(*text);
+  insert.integer(record->averageMs);
+  insert.bytes(record->report);
+  insert.bytes(record->validationFile);
+  insert.text(searchKey);
+  Result added = Run(connection, INSERT_RESULT, insert);
+  if (!Succeeded(added, PGRES_TUPLES_OK)) return Failure(connection, "adding a result", error);
+  if (PQntuples(added.get()) == 1) {
+    record->id = IntegerValue(added, 0, 0);
+    return StoreStatus::Ok;
+  }
+  Parameters find;
+  find.text(record->reportSha256);
+  Result found = Run(connection, FIND_BY_HASH, find);
+  if (!Succeeded(found, PGRES_TUPLES_OK) || PQntuples(found.get()) != 1)
+    return Failure(connection, "finding a result", error);
+  record->id = IntegerValue(found, 0, 0);
+  return StoreStatus::Duplicate;
+}
+
+StoreStatus Add(void* db, ResultRecord* const* records, const std::string* keys, size_t count,
+                StoreStatus* statuses, std::string* error) {
+  Lease<PGconn> lease(static_cast<Database*>(db)->pool, error);
+  if (lease.connection == nullptr) return StoreStatus::Failed;
+  if (count == 1) return statuses[0] = Insert(lease.connection, records[0], keys[0], error);
+  // One commit for all: the server syncs its log once, not once per result.
+  if (!Execute(lease.connection, "BEGIN", error)) return StoreStatus::Failed;
+  for (size_t i = 0; i < count; ++i) {
+    statuses[i] = Insert(lease.connection, records[i], keys[i], error);
+    if (statuses[i] == StoreStatus::Failed) {
+      std::string ignored;
+      Execute(lease.connection, "ROLLBACK", &ignored);
+      return StoreStatus::Failed;
+    }
+  }
+  return Execute(lease.connection, "COMMIT", error) ? StoreStatus::Ok : StoreStatus::Failed;
+}
+
+StoreStatus Get(void* db, int64_t id, ResultRecord* record, std::string* error) {
+  Lease<PGconn> lease(static_cast<Database*>(db)->pool, error);
+  if (lease.connection == nullptr) return StoreStatus::Failed;
+  Parameters parameters;
+  parameters.integer(id);
+  Result result = Run(lease.connection, GET_RESULT, parameters);
+  if (!Succeeded(result, PGRES_TUPLES_OK)) return Failure(lease.connection, "reading a result", error);
+  if (PQntuples(result.get()) == 0) return StoreStatus::NotFound;
+  ReadRecord(result, 0, record);
+  record->report = BytesValue(result, 0, RECORD_TEXT_COUNT + 2);
+  record->validationFile = BytesValue(result, 0, RECORD_TEXT_COUNT + 3);
+  return StoreStatus::Ok;
+}
+
+StoreStatus List(void* db, const ResultQuery& query, ResultPage* page, std::string* error) {
+  Lease<PGconn> lease(static_cast<Database*>(db)->pool, error);
+  if (lease.connection == nullptr) return StoreStatus::Failed;
+  Parameters filter;
+  filter.text(query.text);
+  filter.text(query.driveModel);
+  Result count = Run(lease.connection, COUNT_RESULTS, filter);
+  if (!Succeeded(count, PGRES_TUPLES_OK)) return Failure(lease.connection, "counting results", error);
+  page->total = IntegerValue(count, 0, 0);
+  Parameters listing = filter;
+  listing.integer(query.limit);
+  listing.integer(query.offset);
+  Result rows = Run(lease.connection, LIST_RESULTS, listing);
+  if (!Succeeded(rows, PGRES_TUPLES_OK)) return Failure(lease.connection, "listing results", error);
+  page->results.resize(static_cast<size_t>(PQntuples(rows.get())));
+  for (size_t i = 0; i < page->results.size(); ++i) ReadRecord(rows, static_cast<int>(i), &page->results[i]);
+  return StoreStatus::Ok;
+}
+
+StoreStatus DriveAverages(void* db, std::vector<std::pair<std::string, int64_t>>* rows, std::string* error) {
+  Lease<PGconn> lease(static_cast<Database*>(db)->pool, error);
+  if (lease.connection == nullptr) return StoreStatus::Failed;
+  Result result = Run(lease.connection, DRIVE_AVERAGES, Parameters());
+  if (!Succeeded(result, PGRES_TUPLES_OK)) return Failure(lease.connection, "listing drives", error);
+  for (int row = 0; row < PQntuples(result.get()); ++row)
+    rows->emplace_back(Value(result, row, 0), IntegerValue(result, row, 1));
+  return StoreStatus::Ok;
+}
+
+StoreStatus Averages(void* db, std::vector<int64_t>* averages, std::string* error) {
+  Lease<PGconn> lease(static_cast<Database*>(db)->pool, error);
+  if (lease.connection == nullptr) return StoreStatus::Failed;
+  Result result = Run(lease.connection, ALL_AVERAGES, Parameters());
+  if (!Succeeded(result, PGRES_TUPLES_OK)) return Failure(lease.connection, "reading speeds", error);
+  for (int row = 0; row < PQntuples(result.get()); ++row) averages->push_back(IntegerValue(result, row, 0));
+  return StoreStatus::Ok;
+}
+
+}  // namespace
+
+void* OpenPostgresDatabase(const std::string& uri, std::string* error) {
+  PGconn* first = OpenConnection(uri, true, error);
+  if (first == nullptr) return nullptr;
+  auto* database = new Database;
+  database->uri = uri;
+  database->pool.open = [database](std::string* openError) {
+    return OpenConnection(database->uri, false, openError);
+  };
+  database->pool.close = PQfinish;
+  database->pool.healthy = [](PGconn* connection) { return PQstatus(connection) == CONNECTION_OK; };
+  database->pool.idle.push_back(first);
+  return database;
+}
+
+const StoreBackend POSTGRES_BACKEND = {Close, Add, Get, List, DriveAverages, Averages};
+
+}  // namespace qm

@@ -1,0 +1,66 @@
+// Is a decrypted report one that Quillmark writes? The check reads the
+// report's records as the program writes them (the title, the system
+// information lines, the drive under test, the drive list and the three
+// closing records) and takes the board's fields from them. Pure and
+// portable: quillmark-verify uses it on both systems, the board on Linux.
+//
+// Every byte of a report comes from whoever sent it (the key ships with the
+// program), so the check never trusts a count or a length it reads.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "export/validation_check.h"
+#include "results/result_record.h"
+
+namespace qm {
+
+// No report the program writes comes near this: about 40 system lines and
+// one description per drive make a few KiB.
+constexpr size_t MAX_REPORT_BYTES = 256 * 1024;
+
+// The largest validation file of such a report.
+constexpr size_t MAX_VALIDATION_FILE_BYTES = (MAX_REPORT_BYTES + 4095) / 4096 * 4096 + 4;
+
+// The checks, in the order they run; the first that fails is the verdict.
+enum class ReportCheck {
+  Passed,
+  Size,          // larger than MAX_REPORT_BYTES
+  Utf8,          // not UTF-8 text, or holds a NUL byte
+  Title,         // "Quillmark V2.08 - Orvanta" CR CR LF
+  SystemLines,   // the system information lines with their labels, then the empty record
+  DriveTest,     // CR "Drive test: " + a drive letter root or a mount point + CR
+  DriveList,     // the drive list names the drive under test
+  Average,       // "Average of results: N", N > 0
+  BytesWritten,  // "Byets written in N milliseconds: 2097152", the same N
+  Speed,         // "MB/s: X", X the program's speed text for N
+};
+
+// The check's name as messages give it: "title record", "MB/s", ...
+const char* ReportCheckName(ReportCheck check);
+
+// Checks report and, when it passes, fills the fields it holds into
+// *fields (edition, processor, board, graphics, totalMemory, osName,
+// osBuild, driveUnderTest, driveCapacity, driveModel, averageMs,
+// speedText); the other fields are left as they are.
+ReportCheck CheckReport(std::string_view report, ResultRecord* fields);
+
+// A validation file from start to verdict: its size, the decryption
+// (export's DecryptValidation, with the program's own key) and the check
+// of the report it holds.
+struct ValidationVerdict {
+  ValidationCheck file = ValidationCheck::Valid;
+  ReportCheck report = ReportCheck::Passed;
+  // Empty when the file passed; else one line that names the failed check:
+  //   "not a validation file: its size is not 4096 x N + 4 bytes"
+  //   "not a Quillmark report: check \"MB/s\" failed"
+  std::string reason;
+  bool passed() const { return file == ValidationCheck::Valid && report == ReportCheck::Passed; }
+};
+
+// *report receives the decrypted report (empty unless decryption worked).
+ValidationVerdict CheckValidationFile(const std::string& file, std::string* report, ResultRecord* fields);
+
+}  // namespace qm

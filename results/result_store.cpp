@@ -1,0 +1,190 @@
+// The storage seam: picks the backend by the URL's form and keeps what is
+// common to both (the submission time, the search key, the drive figures,
+// the last error of each thread).
+#include <algorithm>
+#include <chrono>
+#include <ctime>
+#include <map>
+#include <mutex>
+
+#include "results/store_backend.h"
+
+struct qm::ResultStore {
+  const StoreBackend* backend = nullptr;
+  void* db = nullptr;
+};
+
+namespace qm {
+namespace {
+
+constexpr std::string_view SQLITE_PREFIX = "sqlite:";
+constexpr std::string_view POSTGRES_PREFIXES[] = {"postgresql://", "postgres://"};
+
+// The last error of each thread, per store.
+thread_local std::map<const ResultStore*, std::string> lastErrors;
+
+StoreStatus Noted(const ResultStore* store, StoreStatus status, const std::string& error) {
+  if (status == StoreStatus::Failed) lastErrors[store] = error;
+  return status;
+}
+
+std::string UtcNow() {
+  const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+  std::tm utc{};
+  gmtime_r(&now, &utc);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+  return text;
+}
+
+double SpeedOf(int64_t averageMs) {
+  ResultRecord record;
+  record.averageMs = averageMs;
+  return ResultSpeed(record);
+}
+
+// Of speeds in the order of their averages: the middle one, or the mean of
+// the middle two.
+double MedianSpeed(const std::vector<int64_t>& sortedAverages) {
+  const size_t n = sortedAverages.size();
+  return (SpeedOf(sortedAverages[(n - 1) / 2]) + SpeedOf(sortedAverages[n / 2])) / 2;
+}
+
+}  // namespace
+
+std::string FoldedText(const std::string& text) {
+  std::string folded = text;
+  for (char& c : folded)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return folded;
+}
+
+std::array<std::string*, RECORD_TEXT_COUNT> RecordTexts(ResultRecord* r) {
+  return {&r->reportSha256, &r->edition,   &r->processor,   &r->board,          &r->graphics,
+          &r->totalMemory,  &r->osName,    &r->osBuild,     &r->driveUnderTest, &r->driveCapacity,
+          &r->driveModel,   &r->speedText, &r->submittedUtc};
+}
+
+std::array<const std::string*, RECORD_TEXT_COUNT> RecordTexts(const ResultRecord& record) {
+  std::array<const std::string*, RECORD_TEXT_COUNT> texts;
+  auto fields = RecordTexts(const_cast<ResultRecord*>(&record));
+  for (size_t i = 0; i < RECORD_TEXT_COUNT; ++i) texts[i] = fields[i];
+  return texts;
+}
+
+std::string SearchKey(const ResultRecord& record) {
+  return FoldedText(record.driveModel) + "\n" + FoldedText(record.processor);
+}
+
+ResultStore* OpenResultStore(const std::string& url, std::string* error) {
+  const StoreBackend* backend = nullptr;
+  void* db = nullptr;
+  if (url.substr(0, SQLITE_PREFIX.size()) == SQLITE_PREFIX) {
+    backend = &SQLITE_BACKEND;
+    db = OpenSqliteDatabase(url.substr(SQLITE_PREFIX.size()), error);
+  } else if (std::any_of(std::begin(POSTGRES_PREFIXES), std::end(POSTGRES_PREFIXES),
+                         [&](std::string_view prefix) { return url.substr(0, prefix.size()) == prefix; })) {
+    backend = &POSTGRES_BACKEND;
+    db = OpenPostgresDatabase(url, error);
+  } else {
+    *error = "unknown database \"" + url + "\": give sqlite:PATH or postgresql://...";
+    return nullptr;
+  }
+  if (db == nullptr) return nullptr;
+  return new ResultStore{backend, db};
+}
+
+void CloseResultStore(ResultStore* store) {
+  if (store == nullptr) return;
+  store->backend->close(store->db);
+  lastErrors.erase(store);
+  delete store;
+}
+
+StoreStatus AddResult(ResultStore* store, ResultRecord* record) {
+  record->submittedUtc = UtcNow();
+  const std::string key = SearchKey(*record);
+  StoreStatus status = StoreStatus::Failed;
+  std::string error;
+  store->backend->add(store->db, &record, &key, 1, &status, &error);
+  return Noted(store, status, error);
+}
+
+StoreStatus AddResults(ResultStore* store, std::vector<ResultRecord>* records,
+                       std::vector<StoreStatus>* statuses) {
+  const std::string now = UtcNow();
+  std::vector<ResultRecord*> pointers;
+  std::vector<std::string> keys;
+  for (ResultRecord& record : *records) {
+    record.submittedUtc = now;
+    pointers.push_back(&record);
+    keys.push_back(SearchKey(record));
+  }
+  statuses->assign(records->size(), StoreStatus::Failed);
+  if (records->empty()) return StoreStatus::Ok;
+  std::string error;
+  StoreStatus status =
+      store->backend->add(store->db, pointers.data(), keys.data(), pointers.size(), statuses->data(), &error);
+  if (status == StoreStatus::Failed) statuses->assign(records->size(), StoreStatus::Failed);
+  return Noted(store, status == StoreStatus::Failed ? status : StoreStatus::Ok, error);
+}
+
+StoreStatus GetResult(ResultStore* store, int64_t id, ResultRecord* record) {
+  std::string error;
+  return Noted(store, store->backend->get(store->db, id, record, &error), error);
+}
+
+StoreStatus ListResults(ResultStore* store, const ResultQuery& query, ResultPage* page) {
+  ResultQuery folded = query;
+  folded.text = FoldedText(query.text);
+  folded.offset = std::max<int64_t>(query.offset, 0);
+  folded.limit = std::clamp<int64_t>(query.limit, 0, 1000);
+  page->total = 0;
+  page->results.clear();
+  std::string error;
+  return Noted(store, store->backend->list(store->db, folded, page, &error), error);
+}
+
+StoreStatus ListDrives(ResultStore* store, std::vector<DriveSummary>* drives) {
+  drives->clear();
+  std::vector<std::pair<std::string, int64_t>> rows;
+  std::string error;
+  StoreStatus status = store->backend->driveAverages(store->db, &rows, &error);
+  if (status != StoreStatus::Ok) return Noted(store, status, error);
+  for (size_t first = 0; first < rows.size();) {
+    size_t end = first;
+    std::vector<int64_t> averages;
+    while (end < rows.size() && rows[end].first == rows[first].first) averages.push_back(rows[end++].second);
+    std::sort(averages.begin(), averages.end());
+    DriveSummary summary;
+    summary.model = rows[first].first;
+    summary.count = static_cast<int64_t>(averages.size());
+    summary.medianSpeed = MedianSpeed(averages);
+    summary.bestSpeed = SpeedOf(averages.front());
+    summary.worstSpeed = SpeedOf(averages.back());
+    drives->push_back(summary);
+    first = end;
+  }
+  std::stable_sort(drives->begin(), drives->end(), [](const DriveSummary& a, const DriveSummary& b) {
+    return a.count != b.count ? a.count > b.count : a.model < b.model;
+  });
+  return StoreStatus::Ok;
+}
+
+StoreStatus AllSpeeds(ResultStore* store, std::vector<double>* speeds) {
+  speeds->clear();
+  std::vector<int64_t> averages;
+  std::string error;
+  StoreStatus status = store->backend->averages(store->db, &averages, &error);
+  if (status != StoreStatus::Ok) return Noted(store, status, error);
+  speeds->reserve(averages.size());
+  for (int64_t average : averages) speeds->push_back(SpeedOf(average));
+  return StoreStatus::Ok;
+}
+
+std::string StoreError(ResultStore* store) {
+  auto found = lastErrors.find(store);
+  return found == lastErrors.end() ? std::string() : found->second;
+}
+
+}  // namespace qm

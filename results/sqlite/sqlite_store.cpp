@@ -1,0 +1,290 @@
+// The embedded backend: one SQLite file in WAL mode, so readers never wait
+// for the writer. A connection serves one thread at a time: each call takes
+// one from a pool (opening another when all are busy) and gives it back.
+// Writers of this process take turns on a mutex; another process (an
+// `import` beside a running board) is waited for by the busy timeout.
+#include <sqlite3.h>
+
+#include <cstdlib>
+#include <mutex>
+#include <vector>
+
+#include "results/connection_pool.h"
+#include "results/sqlite/sqlite_schema.h"
+#include "results/store_backend.h"
+
+namespace qm {
+namespace {
+
+constexpr int BUSY_TIMEOUT_MS = 30000;
+
+// A listing's filter: ?1 the folded text (or ''), ?2 the exact drive model (or '').
+#define QM_LISTING_FILTER " WHERE (?1 = '' OR instr(search_key, ?1) > 0) AND (?2 = '' OR drive_model = ?2)"
+
+const char* const STATEMENT_SQL[STATEMENT_COUNT] = {
+    "INSERT INTO results (" QM_RECORD_TEXT_COLUMNS
+    ", average_ms, report, validation_file, search_key)"
+    " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17)"
+    " ON CONFLICT (report_sha256) DO NOTHING",
+    "SELECT id FROM results WHERE report_sha256 = ?1",
+    "SELECT id, " QM_RECORD_TEXT_COLUMNS ", average_ms, report, validation_file FROM results WHERE id = ?1",
+    "SELECT count(*) FROM results" QM_LISTING_FILTER,
+    "SELECT id, " QM_RECORD_TEXT_COLUMNS ", average_ms FROM results" QM_LISTING_FILTER
+    " ORDER BY average_ms, id LIMIT ?3 OFFSET ?4",
+    "SELECT drive_model, average_ms FROM results ORDER BY drive_model, average_ms",
+    "SELECT average_ms FROM results",
+};
+
+struct Connection {
+  sqlite3* db = nullptr;
+  sqlite3_stmt* statements[STATEMENT_COUNT] = {};
+};
+
+void CloseConnection(Connection* connection);
+
+struct Database {
+  std::string path;
+  ConnectionPool<Connection> pool;
+  std::mutex writeMutex;
+};
+
+std::string ErrorOf(sqlite3* db, const std::string& what) {
+  return what + ": " + (db != nullptr ? sqlite3_errmsg(db) : "out of memory");
+}
+
+void CloseConnection(Connection* connection) {
+  for (sqlite3_stmt* statement : connection->statements) sqlite3_finalize(statement);
+  sqlite3_close(connection->db);
+  delete connection;
+}
+
+bool Execute(sqlite3* db, const char* sql, std::string* error) {
+  char* message = nullptr;
+  if (sqlite3_exec(db, sql, nullptr, nullptr, &message) == SQLITE_OK) return true;
+  *error = std::string("SQLite: ") + (message != nullptr ? message : sqlite3_errmsg(db));
+  sqlite3_free(message);
+  return false;
+}
+
+bool ReadVersion(sqlite3* db, int* version, std::string* error) {
+  sqlite3_stmt* statement = nullptr;
+  bool ok = sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &statement, nullptr) == SQLITE_OK &&
+            sqlite3_step(statement) == SQLITE_ROW;
+  if (ok) *version = sqlite3_column_int(statement, 0);
+  if (!ok) *error = ErrorOf(db, "SQLite: reading the schema version");
+  sqlite3_finalize(statement);
+  return ok;
+}
+
+// Runs the steps this database lacks, all in one write transaction, so two
+// programs opening a new file at once do not both create it.
+bool Migrate(sqlite3* db, std::string* error) {
+  if (!Execute(db, "BEGIN IMMEDIATE", error)) return false;
+  int version = 0;
+  bool ok = ReadVersion(db, &version, error);
+  if (ok && version > SQLITE_SCHEMA_VERSION) {
+    *error = "the database has schema version " + std::to_string(version) + ", newer than this program's " +
+             std::to_string(SQLITE_SCHEMA_VERSION);
+    ok = false;
+  }
+  for (int step = version; ok && step < SQLITE_SCHEMA_VERSION; ++step) {
+    ok = Execute(db, SQLITE_MIGRATIONS[step], error) &&
+         Execute(db, ("PRAGMA user_version = " + std::to_string(step + 1)).c_str(), error);
+  }
+  std::string ignored;
+  if (!ok) Execute(db, "ROLLBACK", &ignored);
+  return ok && Execute(db, "COMMIT", error);
+}
+
+Connection* OpenConnection(const std::string& path, bool migrate, std::string* error) {
+  auto* connection = new Connection;
+  const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
+  if (sqlite3_open_v2(path.c_str(), &connection->db, flags, nullptr) != SQLITE_OK) {
+    *error = ErrorOf(connection->db, "SQLite: cannot open " + path);
+    CloseConnection(connection);
+    return nullptr;
+  }
+  sqlite3_busy_timeout(connection->db, BUSY_TIMEOUT_MS);
+  bool ok = Execute(connection->db, "PRAGMA journal_mode = WAL", error) &&
+            Execute(connection->db, "PRAGMA synchronous = NORMAL", error) &&
+            (!migrate || Migrate(connection->db, error));
+  for (int i = 0; ok && i < STATEMENT_COUNT; ++i) {
+    ok = sqlite3_prepare_v2(connection->db, STATEMENT_SQL[i], -1, &connection->statements[i], nullptr) ==
+         SQLITE_OK;
+    if (!ok) *error = ErrorOf(connection->db, "SQLite: preparing a statement");
+  }
+  if (!ok) {
+    CloseConnection(connection);
+    return nullptr;
+  }
+  return connection;
+}
+
+// A prepared statement in use; reset and unbound when done.
+struct Use {
+  sqlite3_stmt* statement;
+  explicit Use(Connection* connection, StoreStatement which) : statement(connection->statements[which]) {}
+  ~Use() {
+    sqlite3_reset(statement);
+    sqlite3_clear_bindings(statement);
+  }
+  Use(const Use&) = delete;
+  Use& operator=(const Use&) = delete;
+  void text(int index, const std::string& value) {
+    sqlite3_bind_text(statement, index, value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
+  }
+  void blob(int index, const std::string& value) {
+    sqlite3_bind_blob(statement, index, value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
+  }
+  void integer(int index, int64_t value) { sqlite3_bind_int64(statement, index, value); }
+  std::string column(int index) {
+    const void* bytes = sqlite3_column_blob(statement, index);
+    const int size = sqlite3_column_bytes(statement, index);
+    return bytes != nullptr ? std::string(static_cast<const char*>(bytes), static_cast<size_t>(size))
+                            : std::string();
+  }
+};
+
+// id, the text columns and average_ms from column 0 on.
+void ReadRecord(Use& use, ResultRecord* record) {
+  record->id = sqlite3_column_int64(use.statement, 0);
+  auto texts = RecordTexts(record);
+  for (size_t i = 0; i < RECORD_TEXT_COUNT; ++i) *texts[i] = use.column(static_cast<int>(i + 1));
+  record->averageMs = sqlite3_column_int64(use.statement, RECORD_TEXT_COUNT + 1);
+}
+
+StoreStatus Failure(Connection* connection, const std::string& what, std::string* error) {
+  *error = ErrorOf(connection->db, "SQLite: " + what);
+  return StoreStatus::Failed;
+}
+
+void Close(void* db) { delete static_cast<Database*>(db); }
+
+StoreStatus Insert(Connection* connection, ResultRecord* record, const std::string& searchKey,
+                   std::string* error) {
+  {
+    Use insert(connection, INSERT_RESULT);
+    auto texts = RecordTexts(*record);
+    for (size_t i = 0; i < RECORD_TEXT_COUNT; ++i) insert.text(static_cast<int>(i + 1), *texts[i]);
+    insert.integer(14, record->averageMs);
+    insert.blob(15, record->report);
+    insert.blob(16, record->validationFile);
+    insert.text(17, searchKey);
+    if (sqlite3_step(insert.statement) != SQLITE_DONE) return Failure(connection, "adding a result", error);
+    if (sqlite3_changes(connection->db) == 1) {
+      record->id = sqlite3_last_insert_rowid(connection->db);
+      return StoreStatus::Ok;
+    }
+  }
+  Use find(connection, FIND_BY_HASH);
+  find.text(1, record->reportSha256);
+  if (sqlite3_step(find.statement) != SQLITE_ROW) return Failure(connection, "finding a result", error);
+  record->id = sqlite3_column_int64(find.statement, 0);
+  return StoreStatus::Duplicate;
+}
+
+StoreStatus Add(void* db, ResultRecord* const* records, const std::string* keys, size_t count,
+                StoreStatus* statuses, std::string* error) {
+  auto* database = static_cast<Database*>(db);
+  Lease<Connection> lease(database->pool, error);
+  if (lease.connection == nullptr) return StoreStatus::Failed;
+  std::lock_guard<std::mutex> writer(database->writeMutex);
+  if (count == 1) return statuses[0] = Insert(lease.connection, records[0], keys[0], error);
+  if (!Execute(lease.connection->db, "BEGIN IMMEDIATE", error)) return StoreStatus::Failed;
+  for (size_t i = 0; i < count; ++i) {
+    statuses[i] = Insert(lease.connection, records[i], keys[i], error);
+    if (statuses[i] == StoreStatus::Failed) {
+      std::string ignored;
+      Execute(lease.connection->db, "ROLLBACK", &ignored);
+      return StoreStatus::Failed;
+    }
+  }
+  return Execute(lease.connection->db, "COMMIT", error) ? StoreStatus::Ok : StoreStatus::Failed;
+}
+
+StoreStatus Get(void* db, int64_t id, ResultRecord* record, std::string* error) {
+  Lease<Connection> lease(static_cast<Database*>(db)->pool, error);
+  if (lease.connection == nullptr) return StoreStatus::Failed;
+  Use get(lease.connection, GET_RESULT);
+  get.integer(1, id);
+  const int step = sqlite3_step(get.statement);
+  if (step == SQLITE_DONE) return StoreStatus::NotFound;
+  if (step != SQLITE_ROW) return Failure(lease.connection, "reading a result", error);
+  ReadRecord(get, record);
+  record->report = get.column(RECORD_TEXT_COUNT + 2);
+  record->validationFile = get.column(RECORD_TEXT_COUNT + 3);
+  return StoreStatus::Ok;
+}
+
+void BindFilter(Use& use, const ResultQuery& query) {
+  use.text(1, query.text);
+  use.text(2, query.driveModel);
+}
+
+StoreStatus List(void* db, const ResultQuery& query, ResultPage* page, std::string* error) {
+  Lease<Connection> lease(static_cast<Database*>(db)->pool, error);
+  if (lease.connection == nullptr) return StoreStatus::Failed;
+  {
+    Use count(lease.connection, COUNT_RESULTS);
+    BindFilter(count, query);
+    if (sqlite3_step(count.statement) != SQLITE_ROW)
+      return Failure(lease.connection, "counting results", error);
+    page->total = sqlite3_column_int64(count.statement, 0);
+  }
+  Use list(lease.connection, LIST_RESULTS);
+  BindFilter(list, query);
+  list.integer(3, query.limit);
+  list.integer(4, query.offset);
+  int step;
+  while ((step = sqlite3_step(list.statement)) == SQLITE_ROW) {
+    page->results.emplace_back();
+    ReadRecord(list, &page->results.back());
+  }
+  return step == SQLITE_DONE ? StoreStatus::Ok : Failure(lease.connection, "listing results", error);
+}
+
+StoreStatus DriveAverages(void* db, std::vector<std::pair<std::string, int64_t>>* rows, std::string* error) {
+  Lease<Connection> lease(static_cast<Database*>(db)->pool, error);
+  if (lease.connection == nullptr) return StoreStatus::Failed;
+  Use all(lease.connection, DRIVE_AVERAGES);
+  int step;
+  while ((step = sqlite3_step(all.statement)) == SQLITE_ROW)
+    rows->emplace_back(all.column(0), sqlite3_column_int64(all.statement, 1));
+  return step == SQLITE_DONE ? StoreStatus::Ok : Failure(lease.connection, "listing drives", error);
+}
+
+StoreStatus Averages(void* db, std::vector<int64_t>* averages, std::string* error) {
+  Lease<Connection> lease(static_cast<Database*>(db)->pool, error);
+  if (lease.connection == nullptr) return StoreStatus::Failed;
+  Use all(lease.connection, ALL_AVERAGES);
+  int step;
+  while ((step = sqlite3_step(all.statement)) == SQLITE_ROW)
+    averages->push_back(sqlite3_column_int64(all.statement, 0));
+  return step == SQLITE_DONE ? StoreStatus::Ok : Failure(lease.connection, "reading speeds", error);
+}
+
+}  // namespace
+
+void* OpenSqliteDatabase(const std::string& path, std::string* error) {
+  if (path.empty()) {
+    *error = "sqlite: needs a file path (sqlite:PATH)";
+    return nullptr;
+  }
+  Connection* first = OpenConnection(path, true, error);
+  if (first == nullptr) return nullptr;
+  auto* database = new Database;
+  // Connections opened later find the same file even if the current folder changes.
+  char* absolute = realpath(path.c_str(), nullptr);
+  database->path = absolute != nullptr ? absolute : path;
+  std::free(absolute);
+  database->pool.open = [database](std::string* openError) {
+    return OpenConnection(database->path, false, openError);
+  };
+  database->pool.close = CloseConnection;
+  database->pool.idle.push_back(first);
+  return database;
+}
+
+const StoreBackend SQLITE_BACKEND = {Close, Add, Get, List, DriveAverages, Averages};
+
+}  // namespace qm

@@ -1,0 +1,89 @@
+// What each database backend gives the storage seam: a table of
+// operations over its own opaque database, as result_store.h describes
+// them. The seam fills the record's submission time and search key before
+// add, so every backend stores the same values.
+#pragma once
+
+#include <array>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "results/result_store.h"
+
+namespace qm {
+
+struct StoreBackend {
+  // Closes every connection; no call may be running.
+  void (*close)(void* db);
+  // Inserts each record unless its reportSha256 is stored already (then
+  // Duplicate, with the record's id the stored one's); several records go
+  // in one transaction, so on Failed none of them is stored. keys[i] is
+  // what text queries match records[i] against.
+  StoreStatus (*add)(void* db, ResultRecord* const* records, const std::string* keys, size_t count,
+                     StoreStatus* statuses, std::string* error);
+  StoreStatus (*get)(void* db, int64_t id, ResultRecord* record, std::string* error);
+  // query.text arrives already folded as searchKey is.
+  StoreStatus (*list)(void* db, const ResultQuery& query, ResultPage* page, std::string* error);
+  // Every stored (drive model, averageMs), ordered by model then averageMs.
+  StoreStatus (*driveAverages)(void* db, std::vector<std::pair<std::string, int64_t>>* rows,
+                               std::string* error);
+  StoreStatus (*averages)(void* db, std::vector<int64_t>* averages, std::string* error);
+};
+
+// The record's text columns, in the order of RECORD_TEXT_COLUMNS; every
+// statement of both backends names them so, then average_ms.
+#define QM_RECORD_TEXT_COLUMNS                                                            \
+  "report_sha256, edition, processor, board, graphics, total_memory, os_name, os_build, " \
+  "drive_under_test, drive_capacity, drive_model, speed_text, submitted_utc"
+constexpr size_t RECORD_TEXT_COUNT = 13;
+std::array<std::string*, RECORD_TEXT_COUNT> RecordTexts(ResultRecord* record);
+std::array<const std::string*, RECORD_TEXT_COUNT> RecordTexts(const ResultRecord& record);
+
+// The statements each backend prepares on every connection, in its own
+// dialect.
+enum StoreStatement {
+  INSERT_RESULT,
+  FIND_BY_HASH,
+  GET_RESULT,
+  COUNT_RESULTS,
+  LIST_RESULTS,
+  DRIVE_AVERAGES,
+  ALL_AVERAGES,
+  STATEMENT_COUNT
+};
+
+// The table of the first schema version, with each dialect's types for the
+// key, the whole numbers and the bytes.
+#define QM_RESULTS_TABLE(ID, INTEGER, BYTES)     \
+  "CREATE TABLE results ("                       \
+  " id " ID ","                                  \
+  " report_sha256 TEXT NOT NULL UNIQUE,"         \
+  " edition TEXT NOT NULL,"                      \
+  " processor TEXT NOT NULL,"                    \
+  " board TEXT NOT NULL,"                        \
+  " graphics TEXT NOT NULL,"                     \
+  " total_memory TEXT NOT NULL,"                 \
+  " os_name TEXT NOT NULL,"                      \
+  " os_build TEXT NOT NULL,"                     \
+  " drive_under_test TEXT NOT NULL,"             \
+  " drive_capacity TEXT NOT NULL,"               \
+  " drive_model TEXT NOT NULL,"                  \
+  " average_ms " INTEGER " NOT NULL CHECK (average_ms > 0)," \
+  " speed_text TEXT NOT NULL,"                   \
+  " submitted_utc TEXT NOT NULL,"                \
+  " report " BYTES " NOT NULL,"                  \
+  " validation_file " BYTES " NOT NULL);"
+
+// Each returns the backend's database, or nullptr with *error set.
+void* OpenSqliteDatabase(const std::string& path, std::string* error);
+void* OpenPostgresDatabase(const std::string& uri, std::string* error);
+extern const StoreBackend SQLITE_BACKEND;
+extern const StoreBackend POSTGRES_BACKEND;
+
+// The text a query's text is matched against: the drive model and the
+// processor, joined by a line feed, ASCII letters folded to lower case.
+std::string SearchKey(const ResultRecord& record);
+std::string FoldedText(const std::string& text);
+
+}  // namespace qm

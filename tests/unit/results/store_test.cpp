@@ -1,0 +1,358 @@
+// The storage seam, the same tests on both backends.
+#include <gtest/gtest.h>
+
+#include <libpq-fe.h>
+#include <sqlite3.h>
+
+#include <atomic>
+#include <thread>
+
+#include "results/postgres/postgres_schema.h"
+#include "results/result_store.h"
+#include "results/sqlite/sqlite_schema.h"
+#include "tests/support/test_database.h"
+
+namespace qm {
+namespace {
+
+ResultRecord Record(const std::string& hash, int64_t averageMs, const std::string& model = "Model A",
+                    const std::string& processor = "CPU A") {
+  ResultRecord record;
+  record.reportSha256 = hash;
+  record.edition = "Windows";
+  record.processor = processor;
+  record.board = "Board";
+  record.graphics = "GPU";
+  record.totalMemory = "16.000 GiB";
+  record.osName = "OS";
+  record.osBuild = "1";
+  record.driveUnderTest = "C:\\";
+  record.driveCapacity = "465.762";
+  record.driveModel = model;
+  record.averageMs = averageMs;
+  record.speedText = "1.000";
+  record.report = "report " + hash;
+  record.validationFile = "file " + hash;
+  return record;
+}
+
+class Store : public testing::TestWithParam<std::string> {
+ protected:
+  void SetUp() override {
+    QM_NEED_DATABASE(db);
+    store = Open();
+    ASSERT_NE(store, nullptr);
+  }
+  void TearDown() override { CloseResultStore(store); }
+
+  ResultStore* Open() {
+    std::string error;
+    ResultStore* opened = OpenResultStore(db.url, &error);
+    EXPECT_NE(opened, nullptr) << error;
+    return opened;
+  }
+
+  int64_t Add(ResultRecord record) {
+    EXPECT_EQ(AddResult(store, &record), StoreStatus::Ok) << StoreError(store);
+    return record.id;
+  }
+
+  ResultPage List(const std::string& text = "", const std::string& model = "", int64_t offset = 0,
+                  int64_t limit = 50) {
+    ResultPage page;
+    ResultQuery query;
+    query.text = text;
+    query.driveModel = model;
+    query.offset = offset;
+    query.limit = limit;
+    EXPECT_EQ(ListResults(store, query, &page), StoreStatus::Ok) << StoreError(store);
+    return page;
+  }
+
+  std::vector<int64_t> Ids(const ResultPage& page) {
+    std::vector<int64_t> ids;
+    for (const ResultRecord& record : page.results) ids.push_back(record.id);
+    return ids;
+  }
+
+  TestDatabase db{GetParam()};
+  ResultStore* store = nullptr;
+};
+
+TEST_P(Store, EveryFieldComesBackByteForByte) {
+  ResultRecord sent = Record(std::string(64, 'a'), 1234);
+  // Whatever a sender puts into a report: markup, quotes, control
+  // characters, line breaks, non-ASCII; the files may hold any byte.
+  const std::string hostile =
+      "<script>alert('x')</script> \"q\" & \x01\x07\t\r\n\x1b[2J \xc3\xa9\xe2\x84\xa2 %_\\";
+  for (std::string* text :
+       {&sent.edition, &sent.processor, &sent.board, &sent.graphics, &sent.totalMemory, &sent.osName,
+        &sent.osBuild, &sent.driveUnderTest, &sent.driveCapacity, &sent.driveModel, &sent.speedText})
+    *text += hostile;
+  for (int byte = 0; byte < 256; ++byte) sent.validationFile += static_cast<char>(byte);
+  sent.report += std::string("\0\r\n\xff", 4);
+  ResultRecord stored = sent;
+  ASSERT_EQ(AddResult(store, &stored), StoreStatus::Ok) << StoreError(store);
+  EXPECT_GT(stored.id, 0);
+  ASSERT_EQ(stored.submittedUtc.size(), 20u) << stored.submittedUtc;
+  EXPECT_EQ(stored.submittedUtc[10], 'T');
+  EXPECT_EQ(stored.submittedUtc.back(), 'Z');
+
+  ResultRecord got;
+  ASSERT_EQ(GetResult(store, stored.id, &got), StoreStatus::Ok) << StoreError(store);
+  EXPECT_EQ(got.id, stored.id);
+  EXPECT_EQ(got.reportSha256, sent.reportSha256);
+  EXPECT_EQ(got.edition, sent.edition);
+  EXPECT_EQ(got.processor, sent.processor);
+  EXPECT_EQ(got.board, sent.board);
+  EXPECT_EQ(got.graphics, sent.graphics);
+  EXPECT_EQ(got.totalMemory, sent.totalMemory);
+  EXPECT_EQ(got.osName, sent.osName);
+  EXPECT_EQ(got.osBuild, sent.osBuild);
+  EXPECT_EQ(got.driveUnderTest, sent.driveUnderTest);
+  EXPECT_EQ(got.driveCapacity, sent.driveCapacity);
+  EXPECT_EQ(got.driveModel, sent.driveModel);
+  EXPECT_EQ(got.averageMs, sent.averageMs);
+  EXPECT_EQ(got.speedText, sent.speedText);
+  EXPECT_EQ(got.submittedUtc, stored.submittedUtc);
+  EXPECT_EQ(got.report, sent.report);
+  EXPECT_EQ(got.validationFile, sent.validationFile);
+
+  ResultPage page = List();
+  ASSERT_EQ(page.results.size(), 1u);
+  EXPECT_EQ(page.results[0].processor, sent.processor);
+  EXPECT_EQ(page.results[0].report, "");  // listings leave the bytes out
+
+  EXPECT_EQ(GetResult(store, stored.id + 1, &got), StoreStatus::NotFound);
+  EXPECT_EQ(GetResult(store, -1, &got), StoreStatus::NotFound);
+}
+
+TEST_P(Store, TheSameReportIsOneResult) {
+  const int64_t first = Add(Record("h1", 1000));
+  ResultRecord again = Record("h1", 999, "Other model");
+  EXPECT_EQ(AddResult(store, &again), StoreStatus::Duplicate);
+  EXPECT_EQ(again.id, first);
+  ResultPage page = List();
+  EXPECT_EQ(page.total, 1);
+  EXPECT_EQ(page.results.at(0).driveModel, "Model A");  // nothing of the second was written
+}
+
+TEST_P(Store, SeveralInOneTransactionAllOrNone) {
+  const int64_t earlier = Add(Record("earlier", 700));
+  std::vector<ResultRecord> batch = {Record("b1", 900), Record("b2", 800), Record("b1", 901),
+                                     Record("earlier", 1)};
+  std::vector<StoreStatus> statuses;
+  ASSERT_EQ(AddResults(store, &batch, &statuses), StoreStatus::Ok) << StoreError(store);
+  EXPECT_EQ(statuses, (std::vector<StoreStatus>{StoreStatus::Ok, StoreStatus::Ok, StoreStatus::Duplicate,
+                                                StoreStatus::Duplicate}));
+  EXPECT_EQ(batch[2].id, batch[0].id);
+  EXPECT_EQ(batch[3].id, earlier);
+  EXPECT_EQ(List().total, 3);
+
+  // One that the database refuses (an average of 0) takes the rest with it.
+  std::vector<ResultRecord> refused = {Record("c1", 900), Record("c2", 0)};
+  EXPECT_EQ(AddResults(store, &refused, &statuses), StoreStatus::Failed);
+  EXPECT_EQ(statuses, (std::vector<StoreStatus>{StoreStatus::Failed, StoreStatus::Failed}));
+  EXPECT_NE(StoreError(store), "");
+  EXPECT_EQ(List().total, 3);
+  ResultRecord single = Record("c3", 0);
+  EXPECT_EQ(AddResult(store, &single), StoreStatus::Failed);
+  EXPECT_EQ(List().total, 3);
+}
+
+TEST_P(Store, ListsFastestFirstWithSearchAndPages) {
+  const int64_t slow = Add(Record("h1", 3000, "Samsung SSD 980", "AMD Ryzen"));
+  const int64_t fast = Add(Record("h2", 500, "WDC WD10EZEX", "Intel Core i7"));
+  const int64_t tieA = Add(Record("h3", 1000, "Samsung SSD 980", "Intel Core i5"));
+  const int64_t tieB = Add(Record("h4", 1000, "100%_sure", "AMD Ryzen"));
+  EXPECT_EQ(Ids(List()), (std::vector<int64_t>{fast, tieA, tieB, slow}));
+  EXPECT_EQ(List().total, 4);
+
+  ResultPage second = List("", "", 1, 2);
+  EXPECT_EQ(second.total, 4);
+  EXPECT_EQ(Ids(second), (std::vector<int64_t>{tieA, tieB}));
+  EXPECT_TRUE(List("", "", 10, 50).results.empty());
+
+  EXPECT_EQ(Ids(List("samsung")), (std::vector<int64_t>{tieA, slow}));  // case folded, model
+  EXPECT_EQ(Ids(List("INTEL")), (std::vector<int64_t>{fast, tieA}));    // processor
+  EXPECT_EQ(List("intel").total, 2);
+  EXPECT_EQ(Ids(List("%_")), (std::vector<int64_t>{tieB}));  // no wildcards: the text itself
+  EXPECT_EQ(List("%").total, 1);
+  EXPECT_EQ(List("'; DROP TABLE results; --").total, 0);
+  EXPECT_EQ(Ids(List("", "Samsung SSD 980")), (std::vector<int64_t>{tieA, slow}));
+  EXPECT_EQ(Ids(List("ryzen", "Samsung SSD 980")), (std::vector<int64_t>{slow}));
+  EXPECT_EQ(List("", "samsung ssd 980").total, 0);  // the model is matched exactly
+  EXPECT_EQ(List().total, 4);
+}
+
+TEST_P(Store, DrivesWithCountMedianBestAndWorst) {
+  Add(Record("a1", 1000, "A"));
+  Add(Record("a2", 2000, "A"));
+  Add(Record("a3", 4000, "A"));
+  Add(Record("a4", 500, "A"));
+  Add(Record("b1", 2000, "B"));
+  Add(Record("c1", 1000, "C"));
+  Add(Record("c2", 3000, "C"));
+  std::vector<DriveSummary> drives;
+  ASSERT_EQ(ListDrives(store, &drives), StoreStatus::Ok) << StoreError(store);
+  ASSERT_EQ(drives.size(), 3u);
+  auto speed = [](int64_t ms) {
+    ResultRecord record;
+    record.averageMs = ms;
+    return ResultSpeed(record);
+  };
+  EXPECT_EQ(drives[0].model, "A");
+  EXPECT_EQ(drives[0].count, 4);
+  EXPECT_DOUBLE_EQ(drives[0].medianSpeed, (speed(1000) + speed(2000)) / 2);
+  EXPECT_DOUBLE_EQ(drives[0].bestSpeed, speed(500));
+  EXPECT_DOUBLE_EQ(drives[0].worstSpeed, speed(4000));
+  EXPECT_EQ(drives[1].model, "C");  // two results before one
+  EXPECT_EQ(drives[2].model, "B");
+  EXPECT_DOUBLE_EQ(drives[2].medianSpeed, speed(2000));
+
+  std::vector<double> speeds;
+  ASSERT_EQ(AllSpeeds(store, &speeds), StoreStatus::Ok);
+  EXPECT_EQ(speeds.size(), 7u);
+  EXPECT_DOUBLE_EQ(speed(1000), 2097152.0 / 1000 * 1000 / 1024 / 1024);
+}
+
+TEST_P(Store, ManyThreadsAddingAtOnceLoseNone) {
+  constexpr int THREADS = 8;
+  constexpr int EACH = 40;
+  std::atomic<int> added{0}, duplicates{0}, failed{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < THREADS; ++t) {
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < EACH; ++i) {
+        // Every thread also sends the reports "shared-i" that all send.
+        ResultRecord own = Record("t" + std::to_string(t) + "-" + std::to_string(i), 1000 + i);
+        ResultRecord shared = Record("shared-" + std::to_string(i), 2000 + i);
+        for (ResultRecord* record : {&own, &shared}) {
+          StoreStatus status = AddResult(store, record);
+          if (status == StoreStatus::Ok) ++added;
+          if (status == StoreStatus::Duplicate) ++duplicates;
+          if (status == StoreStatus::Failed) ++failed;
+        }
+        ResultPage page;
+        if (ListResults(store, ResultQuery(), &page) != StoreStatus::Ok) ++failed;
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(failed, 0) << StoreError(store);
+  EXPECT_EQ(added, THREADS * EACH + EACH);
+  EXPECT_EQ(duplicates, (THREADS - 1) * EACH);
+  EXPECT_EQ(List().total, THREADS * EACH + EACH);
+}
+
+TEST_P(Store, ResultsSurviveReopening) {
+  const int64_t id = Add(Record("kept", 1500));
+  CloseResultStore(store);
+  store = Open();
+  ASSERT_NE(store, nullptr);
+  ResultRecord got;
+  ASSERT_EQ(GetResult(store, id, &got), StoreStatus::Ok);
+  EXPECT_EQ(got.validationFile, "file kept");
+  ResultRecord again = Record("kept", 1500);
+  EXPECT_EQ(AddResult(store, &again), StoreStatus::Duplicate);
+  EXPECT_GT(Add(Record("next", 1600)), id);
+}
+
+// The first schema, with one result in it, as an older board left it.
+bool MakeVersionOneDatabase(const std::string& kind, const std::string& url, std::string* error) {
+  const std::string insert =
+      "INSERT INTO results (report_sha256, edition, processor, board, graphics, total_memory, os_name, "
+      "os_build, drive_under_test, drive_capacity, drive_model, average_ms, speed_text, submitted_utc, "
+      "report, "
+      "validation_file) VALUES ('old', 'Linux', 'Old CPU', '', '', '', 'Debian', '6', '/', '1.000', 'Old "
+      "Drive', 900, '2.222', '2026-01-01T00:00:00Z', 'r', 'v')";
+  if (kind == "sqlite") {
+    sqlite3* db = nullptr;
+    bool ok = sqlite3_open(url.substr(7).c_str(), &db) == SQLITE_OK;
+    for (const std::string& sql :
+         {std::string(SQLITE_MIGRATIONS[0]), insert, std::string("PRAGMA user_version = 1")})
+      ok = ok && sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    if (!ok) *error = sqlite3_errmsg(db);
+    sqlite3_close(db);
+    return ok;
+  }
+  PGconn* connection = PQconnectdb(url.c_str());
+  bool ok = PQstatus(connection) == CONNECTION_OK;
+  for (const std::string& sql :
+       {std::string("CREATE TABLE schema_version (version INTEGER NOT NULL)"),
+        std::string(POSTGRES_MIGRATIONS[0]), insert, std::string("INSERT INTO schema_version VALUES (1)")}) {
+    if (!ok) break;
+    PGresult* result = PQexec(connection, sql.c_str());
+    ok = PQresultStatus(result) == PGRES_COMMAND_OK;
+    PQclear(result);
+  }
+  if (!ok) *error = PQerrorMessage(connection);
+  PQfinish(connection);
+  return ok;
+}
+
+TEST_P(Store, AnOlderSchemaIsMigratedWithItsResults) {
+  CloseResultStore(store);
+  store = nullptr;
+  TestDatabase older(GetParam());
+  std::string error;
+  ASSERT_TRUE(MakeVersionOneDatabase(GetParam(), older.url, &error)) << error;
+  store = OpenResultStore(older.url, &error);
+  ASSERT_NE(store, nullptr) << error;
+  ResultPage found = List("old drive");  // the search key was filled in for it
+  ASSERT_EQ(found.total, 1);
+  EXPECT_EQ(found.results[0].processor, "Old CPU");
+  EXPECT_EQ(found.results[0].averageMs, 900);
+  ResultRecord newer = Record("new", 800);
+  ASSERT_EQ(AddResult(store, &newer), StoreStatus::Ok) << StoreError(store);
+  EXPECT_EQ(Ids(List()), (std::vector<int64_t>{newer.id, found.results[0].id}));
+  CloseResultStore(store);
+  store = OpenResultStore(older.url, &error);  // at the newest version now: opening again changes nothing
+  ASSERT_NE(store, nullptr) << error;
+  EXPECT_EQ(List().total, 2);
+  CloseResultStore(store);
+  store = nullptr;
+}
+
+TEST_P(Store, ANewerSchemaIsRefused) {
+  CloseResultStore(store);
+  store = nullptr;
+  if (GetParam() == "sqlite") {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(this->db.url.substr(7).c_str(), &db), SQLITE_OK);
+    sqlite3_exec(db, "PRAGMA user_version = 99", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+  } else {
+    PGconn* connection = PQconnectdb(this->db.url.c_str());
+    PQclear(PQexec(connection, "UPDATE schema_version SET version = 99"));
+    PQfinish(connection);
+  }
+  std::string error;
+  EXPECT_EQ(OpenResultStore(this->db.url, &error), nullptr);
+  EXPECT_NE(error.find("newer than this program"), std::string::npos) << error;
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, Store, testing::Values("sqlite", "postgres"),
+                         [](const testing::TestParamInfo<std::string>& info) { return info.param; });
+
+TEST(OpenResultStore, SaysWhyItCannotOpen) {
+  struct Case {
+    std::string url;
+    std::string error;
+  };
+  const Case cases[] = {
+      {"mysql://localhost/results", "unknown database"},
+      {"results.db", "unknown database"},
+      {"sqlite:", "needs a file path"},
+      {"sqlite:/nonexistent-folder/sub/results.db", "cannot open"},
+      {"postgresql://nobody@127.0.0.1:1/none?connect_timeout=5", "cannot connect"},
+  };
+  for (const Case& c : cases) {
+    std::string error;
+    EXPECT_EQ(OpenResultStore(c.url, &error), nullptr) << c.url;
+    EXPECT_NE(error.find(c.error), std::string::npos) << c.url << ": " << error;
+  }
+}
+
+}  // namespace
+}  // namespace qm
