@@ -1,6 +1,6 @@
 # The board's pages, JSON and HTTP server. Included by results/CMakeLists.txt
-# after the core (report check, storage, submission) is defined as
-# qm_results_core.
+# after the core (report check, storage, submission) is defined, as
+# qm_results_submission.
 include_guard(GLOBAL)
 
 find_package(PkgConfig REQUIRED)
@@ -20,7 +20,7 @@ add_library(qm_results_pages STATIC
   ${CMAKE_CURRENT_LIST_DIR}/pages/speed_scale.cpp
   ${CMAKE_CURRENT_LIST_DIR}/pages/submit_page.cpp)
 target_include_directories(qm_results_pages PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(qm_results_pages PUBLIC qm_results_core qm_engine qm_platform nlohmann_json::nlohmann_json)
+target_link_libraries(qm_results_pages PUBLIC qm_results_submission qm_engine qm_platform nlohmann_json::nlohmann_json)
 
 # The server: routes, limits, logging, and `serve` around it.
 add_library(qm_results_http STATIC

@@ -30,6 +30,7 @@ constexpr size_t WORKER_THREADS = 32;
 constexpr time_t READ_TIMEOUT_SECONDS = 10;
 constexpr time_t WRITE_TIMEOUT_SECONDS = 10;
 constexpr time_t KEEP_ALIVE_SECONDS = 5;
+constexpr size_t KEEP_ALIVE_REQUESTS = 1000;
 constexpr size_t LOGGED_PATH_BYTES = 300;
 constexpr unsigned long long DRAINED_BODY_BYTES = 16 << 20;
 
@@ -128,6 +129,7 @@ void Configure(BoardServer* server, const BoardSettings& settings) {
   http.set_read_timeout(READ_TIMEOUT_SECONDS, 0);
   http.set_write_timeout(WRITE_TIMEOUT_SECONDS, 0);
   http.set_keep_alive_timeout(KEEP_ALIVE_SECONDS);
+  http.set_keep_alive_max_count(KEEP_ALIVE_REQUESTS);
   http.set_pre_routing_handler(BeforeRouting);
   http.set_error_handler(httplib::Server::HandlerWithResponse(FillError));
   http.set_exception_handler(OnException);

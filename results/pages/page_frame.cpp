@@ -53,7 +53,7 @@ const std::string& BoardStyleSheet() {
 body { margin: 0; background: var(--paper); color: var(--ink);
   font: 15px/1.45 "DejaVu Sans", "Liberation Sans", Arial, sans-serif; }
 a { color: var(--green); }
-.wrap { max-width: 1180px; margin: 0 auto; padding: 0 20px; }
+.wrap { max-width: 1320px; margin: 0 auto; padding: 0 20px; }
 header.top { background: var(--green-dark); color: #fff; }
 header.top .wrap { display: flex; align-items: center; justify-content: space-between; height: 56px; }
 .brand { color: #fff; font-weight: bold; font-size: 20px; text-decoration: none; letter-spacing: .3px; }
@@ -72,18 +72,18 @@ input[type=search], input[type=file] { flex: 1; max-width: 420px; padding: 7px 1
 button { font: inherit; padding: 7px 16px; border: 0; border-radius: 4px; background: var(--green); color: #fff;
   cursor: pointer; }
 button:hover { background: var(--green-dark); }
-table { border-collapse: collapse; width: 100%; background: #fff; border: 1px solid var(--line); }
-th, td { padding: 6px 10px; text-align: left; border-bottom: 1px solid var(--line); vertical-align: middle; }
+table { border-collapse: collapse; width: 100%; background: #fff; border: 1px solid var(--line); font-size: 14px; }
+th, td { padding: 6px 9px; text-align: left; border-bottom: 1px solid var(--line); vertical-align: middle; }
 th { background: #eef3ee; font-size: 13px; color: var(--muted); font-weight: bold; white-space: nowrap; }
 td.num, th.num { text-align: right; font-variant-numeric: tabular-nums; white-space: nowrap; }
-td.model { font-weight: bold; max-width: 260px; overflow-wrap: anywhere; }
-td.small { font-size: 13px; color: var(--muted); max-width: 220px; overflow-wrap: anywhere; }
+td.model { font-weight: bold; min-width: 210px; max-width: 300px; overflow-wrap: break-word; }
+td.small { font-size: 13px; color: var(--muted); min-width: 120px; max-width: 210px; overflow-wrap: break-word; }
 tr.reference td { background: #f0f6ee; font-style: italic; color: #2f5a2f; }
 .badge { font-style: normal; font-size: 11px; font-weight: normal;
   margin-left: 8px; padding: 1px 6px; border-radius: 8px; background: var(--green); color: #fff; }
 tbody tr:hover td { background: #f7fbf5; }
 svg.bar, svg.scale { display: block; }
-svg.scale text { font: bold 8.5px "DejaVu Sans", Arial, sans-serif; fill: #303030; }
+svg.scale text { font: bold 8px "DejaVu Sans", Arial, sans-serif; fill: #303030; }
 svg.scale text.tick { font-weight: normal; fill: var(--muted); }
 .pager { display: flex; gap: 14px; align-items: center; margin: 14px 0; color: var(--muted); }
 dl.fields { display: grid; grid-template-columns: max-content 1fr; gap: 4px 18px; background: #fff;
@@ -91,7 +91,10 @@ dl.fields { display: grid; grid-template-columns: max-content 1fr; gap: 4px 18px
 dl.fields dt { color: var(--muted); }
 dl.fields dd { margin: 0; overflow-wrap: anywhere; }
 .speed-big { font-size: 34px; font-weight: bold; color: var(--green); }
-.columns { display: grid; grid-template-columns: minmax(0, 1fr) minmax(0, 1fr); gap: 24px; }
+.columns { display: grid; grid-template-columns: minmax(0, 5fr) minmax(0, 6fr); gap: 28px; align-items: start; }
+.charts { display: flex; flex-wrap: wrap; gap: 12px 40px; margin-top: 8px; }
+.charts section { flex: none; background: #fff; border: 1px solid var(--line); padding: 4px 16px 12px; }
+h2.first { margin-top: 6px; }
 pre.report { background: #1d261d; color: #c9f5c9; padding: 14px 16px; border-radius: 4px; overflow-x: auto;
   font: 13px/1.4 "DejaVu Sans Mono", "Liberation Mono", monospace; white-space: pre-wrap; overflow-wrap: anywhere; }
 svg.chart text { font: 11px "DejaVu Sans", Arial, sans-serif; fill: var(--ink); }

@@ -50,7 +50,7 @@ std::string ReferenceChart(const ResultRecord& r) {
   entries.push_back({"This result: " + ModelText(r), ResultSpeed(r), true});
   std::stable_sort(entries.begin(), entries.end(),
                    [](const Entry& a, const Entry& b) { return a.speed > b.speed; });
-  const int rowHeight = 24, labelWidth = 250, top = 30;
+  const int rowHeight = 24, labelWidth = 205, top = 32;
   const int height = top + rowHeight * static_cast<int>(entries.size()) + 4;
   std::string svg =
       "<svg class=\"chart\" id=\"reference-chart\" width=\"580\" height=\"" + std::to_string(height) +
@@ -61,11 +61,16 @@ std::string ReferenceChart(const ResultRecord& r) {
     const Entry& e = entries[i];
     const int y = top + rowHeight * static_cast<int>(i);
     std::string label = e.label;
-    if (label.size() > 40) label = label.substr(0, 40) + "...";
+    if (label.size() > 33) {
+      // Cut at a character boundary; the whole label stays in the tooltip.
+      size_t cut = 32;
+      while (cut > 0 && (static_cast<unsigned char>(label[cut]) & 0xC0) == 0x80) --cut;
+      label = label.substr(0, cut) + "...";
+    }
     svg += "<text x=\"0\" y=\"" + std::to_string(y + 10) + "\"" + (e.self ? " font-weight=\"bold\"" : "") +
-           ">" + EscapeHtml(label) + "</text><g transform=\"translate(" + std::to_string(labelWidth) + " " +
-           std::to_string(y) + ")\">" +
-           SpeedBarSvg(e.speed, e.self ? BarKind::Highlight : BarKind::Reference) +
+           "><title>" + EscapeHtml(e.label) + "</title>" + EscapeHtml(label) +
+           "</text><g transform=\"translate(" + std::to_string(labelWidth) + " " + std::to_string(y) +
+           ")\">" + SpeedBarSvg(e.speed, e.self ? BarKind::Highlight : BarKind::Reference) +
            "</g><text class=\"muted\" x=\"" + std::to_string(labelWidth + BAR_WIDTH + 8) + "\" y=\"" +
            std::to_string(y + 10) + "\">" + FixedText(e.speed, 3) + "</text>";
   }
@@ -76,7 +81,7 @@ std::string ReferenceChart(const ResultRecord& r) {
 std::string Histogram(const ResultRecord& r, const std::vector<double>& allSpeeds) {
   const std::vector<int64_t> counts = HistogramCounts(allSpeeds);
   const int64_t most = std::max<int64_t>(1, *std::max_element(counts.begin(), counts.end()));
-  const int width = 520, plotHeight = 110, top = 18;
+  const int width = 380, plotHeight = 150, top = 18;
   const double binWidth = static_cast<double>(width) / HISTOGRAM_BINS;
   const int own = HistogramBin(ResultSpeed(r));
   std::string svg = "<svg class=\"chart\" id=\"histogram\" width=\"" + std::to_string(width + 20) +
@@ -140,12 +145,13 @@ std::string ResultPageHtml(const ResultView& view) {
   body += Field("OS build", EscapeHtml(r.osBuild));
   body += Field("Submitted (UTC)", EscapeHtml(r.submittedUtc));
   body += Field("Report SHA-256", "<code>" + EscapeHtml(r.reportSha256) + "</code>");
-  body +=
-      "</dl><a class=\"download\" id=\"download\" href=\"/results/" + id +
-      ".verify\" download>Download the validation file</a></div><div><h2>Beside the reference drives</h2>" +
-      ReferenceChart(r) + "<h2>Among all results</h2>" + Histogram(r, view.allSpeeds) + "</div></div>";
-  body += "<h2>The report</h2><p class=\"lead\">" + std::string(KEY_NOTICE) +
-          "</p><pre class=\"report\" id=\"report\">" + EscapeHtml(r.report) + "</pre>";
+  body += "</dl><a class=\"download\" id=\"download\" href=\"/results/" + id +
+          ".verify\" download>Download the validation file</a></div><div><h2 class=\"first\">The report</h2>"
+          "<pre class=\"report\" id=\"report\">" +
+          EscapeHtml(r.report) + "</pre></div></div>";
+  body += "<div class=\"charts\"><section><h2>Beside the reference drives</h2>" + ReferenceChart(r) +
+          "</section><section><h2>Among all results</h2>" + Histogram(r, view.allSpeeds) + "</section></div>";
+  body += "<p class=\"notice\">" + std::string(KEY_NOTICE) + "</p>";
   return PageFrame(ModelText(r), BoardSection::None, body);
 }
 

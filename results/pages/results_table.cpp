@@ -62,8 +62,8 @@ std::string ReferenceRow(const TableRow& row) {
          EscapeHtml(row.referenceLabel) +
          " <span class=\"badge\">reference</span></td><td class=\"num\"></td>" + "<td class=\"num\"><b>" +
          FixedText(row.speed, 3) + "</b></td><td>" + SpeedBarSvg(row.speed, BarKind::Reference) +
-         "</td><td class=\"num\"></td><td class=\"small\" colspan=\"3\">reference drive of the program's "
-         "comparison window</td></tr>";
+         "</td><td class=\"num\"></td><td class=\"small\" colspan=\"3\">the program's comparison "
+         "window</td></tr>";
 }
 
 }  // namespace

@@ -52,12 +52,14 @@ std::string ScaleLabelsSvg() {
   std::string svg = "<svg class=\"scale\" width=\"" + std::to_string(BAR_WIDTH) +
                     "\" height=\"26\" viewBox=\"0 0 " + std::to_string(BAR_WIDTH) +
                     " 26\" role=\"img\" aria-label=\"speed scale from very slow to very fast\">";
-  // The five words spread evenly over the program's part: first at its left
-  // edge, last at its right edge.
+  // The five words where the program's scale picture has them: the first at
+  // its left edge, the last at its right edge, the middle three 53 pixels
+  // apart around its centre.
+  const double at[] = {0, part / 2 - 53, part / 2, part / 2 + 53, part};
   for (int k = 0; k < 5; ++k) {
     const char* anchor = k == 0 ? "start" : k == 4 ? "end" : "middle";
-    svg += "<text x=\"" + FixedText(part * k / 4, 1) + "\" y=\"10\" text-anchor=\"" + anchor + "\">" +
-           WORDS[k] + "</text>";
+    svg += "<text x=\"" + FixedText(at[k], 1) + "\" y=\"10\" text-anchor=\"" + anchor + "\">" + WORDS[k] +
+           "</text>";
   }
   svg += "<text x=\"0\" y=\"23\" class=\"tick\">0</text>";
   for (double speed : {SCALE_FULL_SPEED, 17.0, 170.0}) {

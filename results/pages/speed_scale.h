@@ -21,8 +21,9 @@ double ScalePosition(double mbPerSecond);
 enum class BarKind { Result, Reference, Highlight };
 
 // One bar as inline SVG, BAR_WIDTH x BAR_HEIGHT, with the boundary of the
-// program's scale drawn as a faint tick.
-constexpr int BAR_WIDTH = 260;
+// program's scale drawn as a faint tick. Its program part is 259 pixels
+// wide, as the program's scale picture is.
+constexpr int BAR_WIDTH = 370;
 constexpr int BAR_HEIGHT = 12;
 std::string SpeedBarSvg(double mbPerSecond, BarKind kind);
 
