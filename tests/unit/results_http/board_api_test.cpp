@@ -12,41 +12,49 @@
 #include <set>
 #include <thread>
 
-#include "board_files.h"
+#include "export/validation_file.h"
 #include "export/validation_key.h"
+#include "platform/aes.h"
+#include "platform/text.h"
 #include "results/http/board_server.h"
 #include "results/result_store.h"
+#include "tests/support/result_samples.h"
+#include "tests/support/test_database.h"
 
 namespace qm {
 namespace {
 
 using nlohmann::json;
 
-// "sqlite" or "postgresql": a fresh SQLite file per test, or the server the
-// test script started. Tests mark their reports with a text of their own, so
-// they also run against a database that holds other results.
+// A validation file made as the program makes one, but under another key.
+std::string EncryptWithKey(const std::string& report, const std::array<uint8_t, 32>& key) {
+  const ValidationLayout layout = LayoutForReport(report.size());
+  std::string plain(layout.blocks * VALIDATION_BLOCK_BYTES, '\0');
+  std::copy(report.begin(), report.end(), plain.begin());
+  std::string file(plain.size(), '\0');
+  CipherHandle cipher = Cipher().begin(CipherDirection::Encrypt, key.data(), ValidationIv.data());
+  EXPECT_TRUE(cipher &&
+              Cipher().update(cipher, reinterpret_cast<const uint8_t*>(plain.data()),
+                              reinterpret_cast<uint8_t*>(file.data()), static_cast<uint32_t>(plain.size())));
+  Cipher().end(cipher);
+  for (int i = 0; i < 4; ++i) file += static_cast<char>((layout.trailer >> (8 * i)) & 0xFF);
+  return file;
+}
+
+// "sqlite" or "postgres": a fresh database per test, in a scratch folder or
+// on the server the test script started.
 class Board : public ::testing::TestWithParam<std::string> {
  protected:
   void SetUp() override {
-    if (GetParam() == "postgresql") {
-      const char* url = std::getenv("QM_TEST_POSTGRES_URL");
-      if (!url || !*url)
-        GTEST_SKIP() << "QM_TEST_POSTGRES_URL is not set: no PostgreSQL server for this run "
-                        "(scripts/postgres-session.sh starts one)";
-      url_ = url;
-    } else {
-      folder_ = std::filesystem::temp_directory_path() /
-                ("qm_board_" + std::to_string(std::random_device{}()) + "_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-      std::filesystem::create_directories(folder_);
-      url_ = "sqlite:" + (folder_ / "board.db").string();
-    }
+    db_ = std::make_unique<TestDatabase>(GetParam());
+    QM_NEED_DATABASE(*db_);
+    url_ = db_->url;
     mark_ = "T" + std::to_string(std::random_device{}()) + std::to_string(std::random_device{}());
     Start(0);
   }
   void TearDown() override {
     Stop();
-    if (!folder_.empty()) std::filesystem::remove_all(folder_);
+    db_.reset();
   }
 
   void Start(int64_t uploadsPerMinute) {
@@ -74,13 +82,14 @@ class Board : public ::testing::TestWithParam<std::string> {
   }
 
   // A report of its own for this test: its drive model carries the mark.
-  ReportFields Fields(int n = 0) const {
-    ReportFields fields;
-    fields.driveModel = "Drive " + mark_ + " " + std::to_string(n);
+  SampleReport Fields(int n = 0) const {
+    SampleReport fields;
+    fields.driveModel = FromUtf8("Drive " + mark_ + " " + std::to_string(n));
     fields.averageMs = 1000 + 37 * n;
     return fields;
   }
-  std::string File(int n = 0) const { return EncryptReport(WindowsReport(Fields(n))); }
+  std::string Model(int n = 0) const { return Utf8(Fields(n).driveModel); }
+  std::string File(int n = 0) const { return SampleValidationFile(Fields(n)); }
 
   httplib::Result Upload(const std::string& file) {
     return Client().Post("/api/results", file, "application/octet-stream");
@@ -93,7 +102,7 @@ class Board : public ::testing::TestWithParam<std::string> {
     return res && res->status == 200 ? json::parse(res->body)["total"].get<int64_t>() : -1;
   }
 
-  std::filesystem::path folder_;
+  std::unique_ptr<TestDatabase> db_;
   std::string url_, mark_;
   ResultStore* store_ = nullptr;
   BoardServer* server_ = nullptr;
@@ -125,8 +134,8 @@ TEST_P(Board, UploadIsKeptOnceAndShown) {
 
   auto one = Client().Get(("/api/results/" + std::to_string(id)).c_str());
   ASSERT_TRUE(one && one->status == 200);
-  EXPECT_EQ(json::parse(one->body)["report"], WindowsReport(Fields()));
-  EXPECT_EQ(json::parse(one->body)["driveModel"], Fields().driveModel);
+  EXPECT_EQ(json::parse(one->body)["report"], SampleReportBytes(Fields()));
+  EXPECT_EQ(json::parse(one->body)["driveModel"], Model());
   auto download = Client().Get(("/results/" + std::to_string(id) + ".verify").c_str());
   ASSERT_TRUE(download && download->status == 200);
   EXPECT_EQ(download->body, file) << "the validation file as received";
@@ -134,16 +143,16 @@ TEST_P(Board, UploadIsKeptOnceAndShown) {
 
   auto page = Client().Get(("/results/" + std::to_string(id)).c_str());
   ASSERT_TRUE(page && page->status == 200);
-  EXPECT_NE(page->body.find(Fields().driveModel), std::string::npos);
+  EXPECT_NE(page->body.find(Model()), std::string::npos);
   auto board = Client().Get("/");
   ASSERT_TRUE(board && board->status == 200);
   EXPECT_NE(board->body.find("WD Black SN850 - 500 GB"), std::string::npos) << "the reference rows";
   auto drives = Client().Get("/api/drives");
   ASSERT_TRUE(drives && drives->status == 200);
-  EXPECT_NE(drives->body.find(Fields().driveModel), std::string::npos);
+  EXPECT_NE(drives->body.find(Model()), std::string::npos);
   auto csv = Client().Get("/results.csv");
   ASSERT_TRUE(csv && csv->status == 200);
-  EXPECT_NE(csv->body.find("\"" + Fields().driveModel + "\""), std::string::npos);
+  EXPECT_NE(csv->body.find("\"" + Model() + "\""), std::string::npos);
 }
 
 TEST_P(Board, RefusedFilesAreNotKept) {
@@ -154,7 +163,7 @@ TEST_P(Board, RefusedFilesAreNotKept) {
   std::array<uint8_t, 32> otherKey = ValidationKey;
   otherKey[0] ^= 1;
   const std::string notReport = "Quillmark V2.08 - Orvanta\r\r\nnothing else\r\n";
-  std::string wrongSpeed = WindowsReport(Fields());
+  std::string wrongSpeed = SampleReportBytes(Fields());
   wrongSpeed.replace(wrongSpeed.find("MB/s: 2.000"), 11, "MB/s: 9.999");
   const struct {
     const char* name;
@@ -164,9 +173,9 @@ TEST_P(Board, RefusedFilesAreNotKept) {
       {"garbage", garbage},
       {"truncated", file.substr(0, file.size() - 1)},
       {"one block short", file.substr(4096)},
-      {"wrong key", EncryptReportWithKey(WindowsReport(Fields()), otherKey)},
-      {"not a report", EncryptReport(notReport)},
-      {"speed text that does not match the average", EncryptReport(wrongSpeed)},
+      {"wrong key", EncryptWithKey(SampleReportBytes(Fields()), otherKey)},
+      {"not a report", ValidationFileOf(notReport)},
+      {"speed text that does not match the average", ValidationFileOf(wrongSpeed)},
   };
   for (const auto& c : cases) {
     auto res = Upload(c.body);
@@ -222,12 +231,12 @@ TEST_P(Board, OversizedBodiesGet413) {
 // either refused, or shown escaped on every page and valid in the JSON.
 TEST_P(Board, HostileReportsAreRefusedOrShownEscaped) {
   const std::string hostile = "<script>alert(\"x\")</script>'\x01\x1b[2J\xe2\x80\xae=cmd|";
-  ReportFields fields = Fields();
-  for (std::string* field : {&fields.processor, &fields.boardMaker, &fields.boardModel, &fields.gpu,
-                             &fields.memoryMaker, &fields.osName, &fields.osBuild})
-    *field = hostile;
-  fields.driveModel = "=HYPERLINK(\"http://x\")<marquee>" + mark_ + hostile;
-  auto res = Upload(EncryptReport(WindowsReport(fields)));
+  SampleReport fields = Fields();
+  for (Text* field : {&fields.processor, &fields.boardMaker, &fields.boardModel, &fields.gpu, &fields.osName,
+                      &fields.osBuild})
+    *field = FromUtf8(hostile);
+  fields.driveModel = FromUtf8("=HYPERLINK(\"http://x\")<marquee>" + mark_ + hostile);
+  auto res = Upload(SampleValidationFile(fields));
   ASSERT_TRUE(res);
   if (res->status == 422) {
     EXPECT_EQ(Marked(), 0);
@@ -332,7 +341,7 @@ TEST_P(Board, ResultsSurviveARestart) {
   auto one = Client().Get(("/api/results/" + std::to_string(id)).c_str());
   ASSERT_TRUE(one);
   EXPECT_EQ(one->status, 200);
-  EXPECT_EQ(json::parse(one->body)["driveModel"], Fields().driveModel);
+  EXPECT_EQ(json::parse(one->body)["driveModel"], Model());
   auto again = Upload(File());
   ASSERT_TRUE(again);
   EXPECT_EQ(again->status, 200) << "still known after the restart";
@@ -391,7 +400,7 @@ TEST_P(Board, UploadsPerAddressAreCapped) {
   EXPECT_EQ(Marked(), 2);
 }
 
-INSTANTIATE_TEST_SUITE_P(Stores, Board, ::testing::Values("sqlite", "postgresql"),
+INSTANTIATE_TEST_SUITE_P(Stores, Board, ::testing::Values("sqlite", "postgres"),
                          [](const auto& info) { return info.param; });
 
 }  // namespace
