@@ -130,6 +130,9 @@ void Configure(BoardServer* server, const BoardSettings& settings) {
   http.set_write_timeout(WRITE_TIMEOUT_SECONDS, 0);
   http.set_keep_alive_timeout(KEEP_ALIVE_SECONDS);
   http.set_keep_alive_max_count(KEEP_ALIVE_REQUESTS);
+  // Headers and body leave in separate writes: without this, Nagle and
+  // delayed acknowledgements hold each keep-alive answer for 40 ms.
+  http.set_tcp_nodelay(true);
   http.set_pre_routing_handler(BeforeRouting);
   http.set_error_handler(httplib::Server::HandlerWithResponse(FillError));
   http.set_exception_handler(OnException);
