@@ -14,11 +14,8 @@ namespace {
 
 void PostResult(BoardContext* context, const httplib::Request& req, httplib::Response& res,
                 const httplib::ContentReader& reader) {
-  if (!PassUploadGate(context, req, res)) return;
-  std::string file;
-  const UploadRead read = ReadUpload(req, reader, &file);
-  if (read != UploadRead::Ok) return RefuseUploadRead(read, req, res);
-  const SubmissionOutcome outcome = SubmitValidationFile(context->store, file);
+  SubmissionOutcome outcome;
+  if (!TakeUpload(context, req, res, reader, &outcome)) return;
   switch (outcome.kind) {
     case SubmissionKind::Added:
     case SubmissionKind::Duplicate: {
@@ -35,8 +32,6 @@ void PostResult(BoardContext* context, const httplib::Request& req, httplib::Res
     case SubmissionKind::Rejected: return SendApiError(res, 422, outcome.reason);
     case SubmissionKind::Failed: break;
   }
-  std::fprintf(stderr, "quillmark-results: storing an upload failed: %s\n",
-               CleanText(outcome.reason).c_str());
   SendApiError(res, 503, "the result could not be stored; try again later");
 }
 

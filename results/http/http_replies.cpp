@@ -1,9 +1,11 @@
 #include "results/http/http_replies.h"
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 
 #include "results/api/result_json.h"
+#include "results/pages/html_text.h"
 #include "results/pages/page_frame.h"
 
 namespace qm {
@@ -120,6 +122,26 @@ void RefuseUploadRead(UploadRead read, const httplib::Request& req, httplib::Res
   res.set_header("Connection", "close");
   api ? SendApiError(res, 400, "the request body could not be read")
       : SendPageError(res, 400, StatusExplanation(400));
+}
+
+}  // namespace qm
+
+namespace qm {
+
+bool TakeUpload(BoardContext* context, const httplib::Request& req, httplib::Response& res,
+                const httplib::ContentReader& reader, SubmissionOutcome* outcome) {
+  if (!PassUploadGate(context, req, res)) return false;
+  std::string file;
+  const UploadRead read = ReadUpload(req, reader, &file);
+  if (read != UploadRead::Ok) {
+    RefuseUploadRead(read, req, res);
+    return false;
+  }
+  *outcome = SubmitValidationFile(context->store, file);
+  if (outcome->kind == SubmissionKind::Failed)
+    std::fprintf(stderr, "quillmark-results: storing an upload failed: %s\n",
+                 CleanText(outcome->reason).c_str());
+  return true;
 }
 
 }  // namespace qm

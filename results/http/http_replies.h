@@ -9,6 +9,7 @@
 #include <string>
 
 #include "results/http/board_context.h"
+#include "results/submission.h"
 
 namespace qm {
 
@@ -31,6 +32,13 @@ enum class UploadRead { Ok, TooLarge, NoFileField, Broken };
 // application/octet-stream (or any type but a form), the field "file" of a
 // multipart form. Stops reading past MAX_BODY_BYTES.
 UploadRead ReadUpload(const httplib::Request& req, const httplib::ContentReader& reader, std::string* file);
+
+// The whole intake of an upload, for the API and the form alike: the cap,
+// the capped read, the check and the store. false: the request was already
+// answered (capped, too large, unreadable); otherwise *outcome says what
+// came of the file, and a storage failure has been logged.
+bool TakeUpload(BoardContext* context, const httplib::Request& req, httplib::Response& res,
+                const httplib::ContentReader& reader, SubmissionOutcome* outcome);
 
 // Applies the upload cap for the request's client address. false: the
 // request was refused with 429 and Retry-After, in the family's form.

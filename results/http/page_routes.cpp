@@ -117,11 +117,8 @@ void DriveModel(BoardContext* context, const httplib::Request& req, httplib::Res
 
 void SubmitUpload(BoardContext* context, const httplib::Request& req, httplib::Response& res,
                   const httplib::ContentReader& reader) {
-  if (!PassUploadGate(context, req, res)) return;
-  std::string file;
-  const UploadRead read = ReadUpload(req, reader, &file);
-  if (read != UploadRead::Ok) return RefuseUploadRead(read, req, res);
-  const SubmissionOutcome outcome = SubmitValidationFile(context->store, file);
+  SubmissionOutcome outcome;
+  if (!TakeUpload(context, req, res, reader, &outcome)) return;
   switch (outcome.kind) {
     case SubmissionKind::Added:
     case SubmissionKind::Duplicate:
@@ -132,8 +129,6 @@ void SubmitUpload(BoardContext* context, const httplib::Request& req, httplib::R
     case SubmissionKind::Rejected: return SendPage(res, 422, SubmitPage(outcome.reason));
     case SubmissionKind::Failed: break;
   }
-  std::fprintf(stderr, "quillmark-results: storing an upload failed: %s\n",
-               CleanText(outcome.reason).c_str());
   StoreUnavailable(res);
 }
 
