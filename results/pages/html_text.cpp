@@ -59,7 +59,9 @@ std::string CleanText(std::string_view text) {
       continue;
     }
     if (c == '\r') {
-      // dropped
+      // CR LF is one line break; a lone CR, as the drive list has between
+      // drives, is one too.
+      if (i + 1 >= text.size() || text[i + 1] != '\n') clean += '\n';
     } else if (Hidden(c)) {
       clean += REPLACEMENT;
     } else {

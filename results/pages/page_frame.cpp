@@ -83,8 +83,8 @@ tr.reference td { background: #f0f6ee; font-style: italic; color: #2f5a2f; }
   margin-left: 8px; padding: 1px 6px; border-radius: 8px; background: var(--green); color: #fff; }
 tbody tr:hover td { background: #f7fbf5; }
 svg.bar, svg.scale { display: block; }
-svg.scale text { font: bold 8px "DejaVu Sans", Arial, sans-serif; fill: #303030; }
-svg.scale text.tick { font-weight: normal; fill: var(--muted); }
+svg.scale text, svg.chart svg.scale text { font: bold 8px "DejaVu Sans", Arial, sans-serif; fill: #303030; }
+svg.scale text.tick, svg.chart svg.scale text.tick { font-weight: normal; fill: var(--muted); }
 .pager { display: flex; gap: 14px; align-items: center; margin: 14px 0; color: var(--muted); }
 dl.fields { display: grid; grid-template-columns: max-content 1fr; gap: 4px 18px; background: #fff;
   border: 1px solid var(--line); padding: 14px 18px; margin: 0; }
@@ -102,6 +102,7 @@ svg.chart text.muted { fill: var(--muted); }
 .download { display: inline-block; margin-top: 10px; padding: 7px 14px; border-radius: 4px; background: var(--green);
   color: #fff; text-decoration: none; }
 footer { color: var(--muted); font-size: 13px; border-top: 1px solid var(--line); padding-top: 10px; margin-top: 30px; }
+footer p.key { color: var(--ink); font-size: 14px; }
 @media (max-width: 800px) { .columns { grid-template-columns: 1fr; } td.small { display: none; } }
 )css";
   return css;

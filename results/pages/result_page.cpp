@@ -151,7 +151,6 @@ std::string ResultPageHtml(const ResultView& view) {
           EscapeHtml(r.report) + "</pre></div></div>";
   body += "<div class=\"charts\"><section><h2>Beside the reference drives</h2>" + ReferenceChart(r) +
           "</section><section><h2>Among all results</h2>" + Histogram(r, view.allSpeeds) + "</section></div>";
-  body += "<p class=\"notice\">" + std::string(KEY_NOTICE) + "</p>";
   return PageFrame(ModelText(r), BoardSection::None, body);
 }
 

@@ -21,10 +21,7 @@ std::string SubmitPage(const std::string& refusal) {
       "file\">"
       "<button type=\"submit\" id=\"upload\">Upload</button></form>"
       "<p class=\"lead\">The console edition sends its result itself: <code>quillmark --submit URL</code>. "
-      "Files received by mail are added with <code>quillmark-results import FILE...</code>.</p>"
-      "<p class=\"notice\">";
-  body += KEY_NOTICE;
-  body += "</p>";
+      "Files received by mail are added with <code>quillmark-results import FILE...</code>.</p>";
   return PageFrame("Submit a result", BoardSection::Submit, body);
 }
 

@@ -42,6 +42,7 @@ TEST(HtmlText, EscapesMarkupAndCleansBytes) {
        "nul\xef\xbf\xbd"
        "byte"},
       {"line\r\nnext\ttab", "line\nnext\ttab"},
+      {"---\r\rD:\r\r\n", "---\n\nD:\n\n"},  // the drive list's lone CRs break lines too
   };
   for (const Case& c : cases) EXPECT_EQ(EscapeHtml(c.in), c.out) << c.in;
   EXPECT_EQ(PercentEncode("WD Black/SN850 ?&#"), "WD%20Black%2FSN850%20%3F%26%23");
