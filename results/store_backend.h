@@ -48,6 +48,10 @@ enum StoreStatement {
   GET_RESULT,
   COUNT_RESULTS,
   LIST_RESULTS,
+  // The same two without a filter: the leaderboard's usual case, answered
+  // from the speed index alone instead of a pass over every stored row.
+  COUNT_ALL_RESULTS,
+  LIST_ALL_RESULTS,
   DRIVE_AVERAGES,
   ALL_AVERAGES,
   STATEMENT_COUNT

@@ -3,28 +3,24 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "engine/reference_drives.h"
 #include "engine/speed.h"
 
 namespace qm {
 
 const std::array<ReferenceResult, REFERENCE_ROW_COUNT>& ReferenceResults() {
-  static const std::array<ReferenceResult, REFERENCE_ROW_COUNT> results{{
-      {u"Crucial P2 2280 SSD - 500 GB", 78, 1},
-      {u"WD Black SN850 - 500 GB", 137, 2},
-      {u"WD Black SN850 - INTEL RAID 0 - 1 TB", 123, 3},
-      {u"Samsung SSD 850 Pro - 256 GB", 26, 4},
-      {u"Samsung SSD 860 Pro - 512 GB", 52, 5},
-      {u"Samsung SSD 860 Pro - 256 GB", 83, 6},
-      {u"WDC PC SN730 - 512 GB", 103, 7},
-      // Open slots show a sliver, not an empty bar.
-      {u"Send Your Result Please", 1, 0},
-      {u"Send Your Result Please", 1, 0},
-      {u"Send Your Result Please", 1, 0},
-      {u"Send Your Result Please", 1, 0},
-      {u"Send Your Result Please", 1, 0},
-      {u"Send Your Result Please", 1, 0},
-      {u"Send Your Result Please", 1, 0},
-  }};
+  static const std::array<ReferenceResult, REFERENCE_ROW_COUNT> results = [] {
+    std::array<ReferenceResult, REFERENCE_ROW_COUNT> rows{};
+    for (int k = 0; k < REFERENCE_ROW_COUNT; ++k) {
+      if (k < REFERENCE_DRIVE_COUNT) {
+        rows[k] = {ReferenceDrives()[k].label, ReferenceDrives()[k].barValue, k + 1};
+      } else {
+        // Open slots show a sliver, not an empty bar.
+        rows[k] = {u"Send Your Result Please", 1, 0};
+      }
+    }
+    return rows;
+  }();
   return results;
 }
 

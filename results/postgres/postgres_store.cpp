@@ -15,9 +15,9 @@
 namespace qm {
 namespace {
 
-const char* const STATEMENT_NAMES[STATEMENT_COUNT] = {"insert_result", "find_by_hash", "get_result",
-                                                      "count_results", "list_results", "drive_averages",
-                                                      "all_averages"};
+const char* const STATEMENT_NAMES[STATEMENT_COUNT] = {
+    "insert_result",     "find_by_hash",     "get_result",     "count_results", "list_results",
+    "count_all_results", "list_all_results", "drive_averages", "all_averages"};
 
 // A listing's filter: $1 the folded text (or ''), $2 the exact drive model (or '').
 #define QM_LISTING_FILTER " WHERE ($1 = '' OR strpos(search_key, $1) > 0) AND ($2 = '' OR drive_model = $2)"
@@ -32,6 +32,9 @@ const char* const STATEMENT_SQL[STATEMENT_COUNT] = {
     "SELECT count(*) FROM results" QM_LISTING_FILTER,
     "SELECT id, " QM_RECORD_TEXT_COLUMNS ", average_ms FROM results" QM_LISTING_FILTER
     " ORDER BY average_ms, id LIMIT $3 OFFSET $4",
+    "SELECT count(*) FROM results",
+    "SELECT id, " QM_RECORD_TEXT_COLUMNS
+    ", average_ms FROM results ORDER BY average_ms, id LIMIT $1 OFFSET $2",
     "SELECT drive_model, average_ms FROM results ORDER BY drive_model COLLATE \"C\", average_ms",
     "SELECT average_ms FROM results",
 };
@@ -235,16 +238,19 @@ StoreStatus Get(void* db, int64_t id, ResultRecord* record, std::string* error) 
 StoreStatus List(void* db, const ResultQuery& query, ResultPage* page, std::string* error) {
   Lease<PGconn> lease(static_cast<Database*>(db)->pool, error);
   if (lease.connection == nullptr) return StoreStatus::Failed;
+  const bool all = query.text.empty() && query.driveModel.empty();
   Parameters filter;
-  filter.text(query.text);
-  filter.text(query.driveModel);
-  Result count = Run(lease.connection, COUNT_RESULTS, filter);
+  if (!all) {
+    filter.text(query.text);
+    filter.text(query.driveModel);
+  }
+  Result count = Run(lease.connection, all ? COUNT_ALL_RESULTS : COUNT_RESULTS, filter);
   if (!Succeeded(count, PGRES_TUPLES_OK)) return Failure(lease.connection, "counting results", error);
   page->total = IntegerValue(count, 0, 0);
   Parameters listing = filter;
   listing.integer(query.limit);
   listing.integer(query.offset);
-  Result rows = Run(lease.connection, LIST_RESULTS, listing);
+  Result rows = Run(lease.connection, all ? LIST_ALL_RESULTS : LIST_RESULTS, listing);
   if (!Succeeded(rows, PGRES_TUPLES_OK)) return Failure(lease.connection, "listing results", error);
   page->results.resize(static_cast<size_t>(PQntuples(rows.get())));
   for (size_t i = 0; i < page->results.size(); ++i) ReadRecord(rows, static_cast<int>(i), &page->results[i]);

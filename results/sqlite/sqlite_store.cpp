@@ -31,6 +31,9 @@ const char* const STATEMENT_SQL[STATEMENT_COUNT] = {
     "SELECT count(*) FROM results" QM_LISTING_FILTER,
     "SELECT id, " QM_RECORD_TEXT_COLUMNS ", average_ms FROM results" QM_LISTING_FILTER
     " ORDER BY average_ms, id LIMIT ?3 OFFSET ?4",
+    "SELECT count(*) FROM results",
+    "SELECT id, " QM_RECORD_TEXT_COLUMNS
+    ", average_ms FROM results ORDER BY average_ms, id LIMIT ?1 OFFSET ?2",
     "SELECT drive_model, average_ms FROM results ORDER BY drive_model, average_ms",
     "SELECT average_ms FROM results",
 };
@@ -224,17 +227,18 @@ void BindFilter(Use& use, const ResultQuery& query) {
 StoreStatus List(void* db, const ResultQuery& query, ResultPage* page, std::string* error) {
   Lease<Connection> lease(static_cast<Database*>(db)->pool, error);
   if (lease.connection == nullptr) return StoreStatus::Failed;
+  const bool all = query.text.empty() && query.driveModel.empty();
   {
-    Use count(lease.connection, COUNT_RESULTS);
-    BindFilter(count, query);
+    Use count(lease.connection, all ? COUNT_ALL_RESULTS : COUNT_RESULTS);
+    if (!all) BindFilter(count, query);
     if (sqlite3_step(count.statement) != SQLITE_ROW)
       return Failure(lease.connection, "counting results", error);
     page->total = sqlite3_column_int64(count.statement, 0);
   }
-  Use list(lease.connection, LIST_RESULTS);
-  BindFilter(list, query);
-  list.integer(3, query.limit);
-  list.integer(4, query.offset);
+  Use list(lease.connection, all ? LIST_ALL_RESULTS : LIST_RESULTS);
+  if (!all) BindFilter(list, query);
+  list.integer(all ? 1 : 3, query.limit);
+  list.integer(all ? 2 : 4, query.offset);
   int step;
   while ((step = sqlite3_step(list.statement)) == SQLITE_ROW) {
     page->results.emplace_back();

@@ -1,0 +1,188 @@
+// Parts (b) and (c): the real quillmark-results serving the filled database.
+// (b) 16 clients upload distinct files for 20 s over keep-alive connections
+// (our own client threads: every upload must be a new report, which a
+// replaying load generator cannot give; the clients make their files on the
+// same two cores, so the figure is a lower bound), then the count is checked against
+// the store. (c) wrk reads the leaderboard page and /api/results with 16
+// connections. The machine's load is printed with the figures.
+#include "results_bench_http.h"
+
+#include <fcntl.h>
+#include <httplib.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <regex>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+#include "tests/support/scratch_folder.h"
+
+extern char** environ;
+
+namespace qm {
+namespace {
+
+constexpr int CLIENTS = 16;
+constexpr double UPLOAD_SECONDS = 20;
+constexpr int WAIT_SECONDS = 60;
+
+std::string Load() {
+  std::ifstream file("/proc/loadavg");
+  std::string one, five, fifteen;
+  file >> one >> five >> fifteen;
+  return "load " + one + " " + five + " " + fifteen;
+}
+
+struct Board {
+  pid_t pid = 0;
+  int port = 0;
+};
+
+// Starts `quillmark-results serve` on a free port, its log in serve.log.
+bool StartBoard(const BenchBackend& backend, Board* board) {
+  std::vector<std::string> arguments = {
+      QM_RESULTS_PROGRAM,         "serve", "--db", backend.url, "--listen", "127.0.0.1:0",
+      "--max-uploads-per-minute", "0"};
+  std::vector<char*> argv;
+  for (std::string& argument : arguments) argv.push_back(argument.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 2, "serve.log", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  const int started = posix_spawn(&board->pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (started != 0) return false;
+  const std::regex serving(R"(serving http://127\.0\.0\.1:(\d+)/)");
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(WAIT_SECONDS);
+  while (std::chrono::steady_clock::now() < deadline) {
+    std::stringstream log;
+    log << std::ifstream("serve.log").rdbuf();
+    std::smatch found;
+    const std::string text = log.str();
+    if (std::regex_search(text, found, serving)) {
+      board->port = std::stoi(found[1]);
+      return true;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  std::printf("the board did not say where it listens within %d s\n", WAIT_SECONDS);
+  return false;
+}
+
+int StopBoard(const Board& board) {
+  kill(board.pid, SIGTERM);
+  int status = 0;
+  waitpid(board.pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+int64_t StoredTotal(int port) {
+  httplib::Client client("127.0.0.1", port);
+  client.set_read_timeout(WAIT_SECONDS);
+  auto res = client.Get("/api/results?limit=1");
+  if (!res || res->status != 200) return -1;
+  return nlohmann::json::parse(res->body)["total"].get<int64_t>();
+}
+
+double Percentile(std::vector<double> values, double share) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  return values[std::min(values.size() - 1, static_cast<size_t>(share * values.size()))];
+}
+
+bool UploadBench(const BenchBackend& backend, int port) {
+  const int64_t before = StoredTotal(port);
+  std::atomic<int64_t> next{0}, created{0}, failed{0};
+  std::vector<std::vector<double>> latencies(CLIENTS);
+  const auto start = std::chrono::steady_clock::now();
+  const auto end = start + std::chrono::duration<double>(UPLOAD_SECONDS);
+  std::vector<std::thread> clients;
+  for (int c = 0; c < CLIENTS; ++c) {
+    clients.emplace_back([&, c] {
+      httplib::Client client("127.0.0.1", port);
+      client.set_keep_alive(true);
+      client.set_tcp_nodelay(true);  // headers and body are two writes
+      client.set_read_timeout(WAIT_SECONDS);
+      while (std::chrono::steady_clock::now() < end) {
+        // Each file is made just before it is sent, outside the timing:
+        // 20 s of uploads would not fit in memory made ahead.
+        const std::string file = BenchValidationFile(next++, "upload");
+        const auto sent = std::chrono::steady_clock::now();
+        auto res = client.Post("/api/results", file, "application/octet-stream");
+        latencies[c].push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - sent).count());
+        (res && res->status == 201 ? created : failed)++;
+      }
+    });
+  }
+  for (std::thread& client : clients) client.join();
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  std::vector<double> all;
+  for (const auto& each : latencies) all.insert(all.end(), each.begin(), each.end());
+  const int64_t after = StoredTotal(port);
+  const bool none_lost = after - before == created && failed == 0;
+  std::printf(
+      "%-8s (b) %d clients uploading for %.1f s: %lld uploads, %.0f/s (target >= 500/s), p50 %.1f ms, "
+      "p99 %.1f ms (target < 50 ms), %lld failed; stored %lld -> %lld: %s; %s\n",
+      backend.name.c_str(), CLIENTS, seconds, static_cast<long long>(created.load()),
+      static_cast<double>(created) / seconds, Percentile(all, 0.50), Percentile(all, 0.99),
+      static_cast<long long>(failed.load()), static_cast<long long>(before), static_cast<long long>(after),
+      none_lost ? "none lost" : "COUNT MISMATCH", Load().c_str());
+  std::fflush(stdout);
+  return none_lost;
+}
+
+// wrk's requests/s and 99th percentile for one address.
+bool ReadBench(const BenchBackend& backend, int port, const std::string& path) {
+  const std::string command = "wrk -t2 -c" + std::to_string(CLIENTS) +
+                              " -d10s --latency http://127.0.0.1:" + std::to_string(port) + path +
+                              " > wrk.out 2>&1";
+  if (std::system(command.c_str()) != 0) {
+    std::printf("%-8s (c) %s: wrk failed or is missing (apt-get install wrk)\n", backend.name.c_str(),
+                path.c_str());
+    return false;
+  }
+  std::stringstream out;
+  out << std::ifstream("wrk.out").rdbuf();
+  const std::string text = out.str();
+  std::smatch rate, p99, errors;
+  std::regex_search(text, rate, std::regex(R"(Requests/sec:\s+([\d.]+))"));
+  std::regex_search(text, p99, std::regex(R"(99%\s+([\d.]+\w+))"));
+  const bool bad = std::regex_search(text, errors, std::regex(R"(Non-2xx or 3xx responses: (\d+))"));
+  std::printf("%-8s (c) %d readers of %s for 10 s (wrk): %s req/s, p99 %s (target < 50 ms)%s; %s\n",
+              backend.name.c_str(), CLIENTS, path.c_str(), rate.size() > 1 ? rate[1].str().c_str() : "?",
+              p99.size() > 1 ? p99[1].str().c_str() : "?",
+              bad ? (", NON-2xx: " + errors[1].str()).c_str() : "", Load().c_str());
+  std::fflush(stdout);
+  return !bad && rate.size() > 1;
+}
+
+}  // namespace
+
+bool RunHttpBench(const BenchBackend& backend, bool uploads, bool readers) {
+  ScratchFolder folder;
+  Board board;
+  if (!StartBoard(backend, &board)) return false;
+  bool ok = true;
+  if (uploads) ok = UploadBench(backend, board.port) && ok;
+  if (readers) {
+    ok = ReadBench(backend, board.port, "/") && ok;
+    ok = ReadBench(backend, board.port, "/api/results") && ok;
+    ok = ReadBench(backend, board.port, "/?page=1000") && ok;
+  }
+  const int status = StopBoard(board);
+  if (status != 0)
+    std::printf("%-8s the board ended with status %d after SIGTERM\n", backend.name.c_str(), status);
+  return ok && status == 0;
+}
+
+}  // namespace qm

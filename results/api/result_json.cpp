@@ -1,0 +1,45 @@
+#include "results/api/result_json.h"
+
+namespace qm {
+
+nlohmann::json ResultSummaryJson(const ResultRecord& r) {
+  return {{"id", r.id},
+          {"url", "/results/" + std::to_string(r.id)},
+          {"edition", r.edition},
+          {"driveUnderTest", r.driveUnderTest},
+          {"driveModel", r.driveModel},
+          {"driveCapacity", r.driveCapacity},
+          {"averageMs", r.averageMs},
+          {"speed", r.speedText},
+          {"processor", r.processor},
+          {"board", r.board},
+          {"graphics", r.graphics},
+          {"totalMemory", r.totalMemory},
+          {"osName", r.osName},
+          {"osBuild", r.osBuild},
+          {"submitted", r.submittedUtc},
+          {"reportSha256", r.reportSha256}};
+}
+
+nlohmann::json ResultDetailJson(const ResultRecord& r) {
+  nlohmann::json json = ResultSummaryJson(r);
+  json["report"] = r.report;
+  json["validationFileUrl"] = "/results/" + std::to_string(r.id) + ".verify";
+  return json;
+}
+
+nlohmann::json DriveJson(const DriveSummary& d) {
+  return {{"model", d.model},
+          {"count", d.count},
+          {"medianSpeed", d.medianSpeed},
+          {"bestSpeed", d.bestSpeed},
+          {"worstSpeed", d.worstSpeed}};
+}
+
+nlohmann::json ErrorJson(const std::string& message) { return {{"error", message}}; }
+
+std::string DumpJson(const nlohmann::json& value) {
+  return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+}  // namespace qm

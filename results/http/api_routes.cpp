@@ -1,0 +1,99 @@
+// The JSON API: uploads, listings, one result, the drive models, health.
+#include <httplib.h>
+
+#include "results/api/result_json.h"
+#include "results/http/board_context.h"
+#include "results/http/http_replies.h"
+#include "results/http/request_values.h"
+#include "results/pages/html_text.h"
+#include "results/submission.h"
+
+namespace qm {
+
+namespace {
+
+void PostResult(BoardContext* context, const httplib::Request& req, httplib::Response& res,
+                const httplib::ContentReader& reader) {
+  SubmissionOutcome outcome;
+  if (!TakeUpload(context, req, res, reader, &outcome)) return;
+  switch (outcome.kind) {
+    case SubmissionKind::Added:
+    case SubmissionKind::Duplicate: {
+      const bool duplicate = outcome.kind == SubmissionKind::Duplicate;
+      SendJson(res, duplicate ? 200 : 201,
+               {{"id", outcome.id},
+                {"url", "/results/" + std::to_string(outcome.id)},
+                {"duplicate", duplicate},
+                {"speed", outcome.record.speedText},
+                {"averageMs", outcome.record.averageMs}});
+      if (!duplicate) res.set_header("Location", "/results/" + std::to_string(outcome.id));
+      return;
+    }
+    case SubmissionKind::Rejected: return SendApiError(res, 422, outcome.reason);
+    case SubmissionKind::Failed: break;
+  }
+  SendApiError(res, 503, "the result could not be stored; try again later");
+}
+
+void ListResultsJson(BoardContext* context, const httplib::Request& req, httplib::Response& res) {
+  ResultQuery query;
+  if (!ParseWholeNumber(req.get_param_value("offset"), 0, MAX_LIST_OFFSET, 0, &query.offset))
+    return SendApiError(res, 400,
+                        "offset must be a whole number from 0 to " + std::to_string(MAX_LIST_OFFSET));
+  if (!ParseWholeNumber(req.get_param_value("limit"), 1, MAX_LIST_LIMIT, 50, &query.limit))
+    return SendApiError(res, 400, "limit must be a whole number from 1 to " + std::to_string(MAX_LIST_LIMIT));
+  const std::string q = req.get_param_value("q");
+  if (q.size() > MAX_SEARCH_BYTES)
+    return SendApiError(res, 400, "q must be at most " + std::to_string(MAX_SEARCH_BYTES) + " bytes");
+  query.text = CleanText(q);
+  ResultPage page;
+  if (ListResults(context->store, query, &page) != StoreStatus::Ok)
+    return SendApiError(res, 503, "the results could not be read; try again later");
+  nlohmann::json results = nlohmann::json::array();
+  for (const ResultRecord& record : page.results) results.push_back(ResultSummaryJson(record));
+  SendJson(res, 200,
+           {{"total", page.total}, {"offset", query.offset}, {"limit", query.limit}, {"results", results}});
+}
+
+void GetResultJson(BoardContext* context, const httplib::Request& req, httplib::Response& res) {
+  int64_t id = 0;
+  if (!ParseWholeNumber(req.matches[1], 1, INT64_MAX, 0, &id))
+    return SendApiError(res, 404, "no such result");
+  ResultRecord record;
+  switch (GetResult(context->store, id, &record)) {
+    case StoreStatus::Ok: return SendJson(res, 200, ResultDetailJson(record));
+    case StoreStatus::NotFound: return SendApiError(res, 404, "no such result");
+    default: return SendApiError(res, 503, "the result could not be read; try again later");
+  }
+}
+
+void ListDrivesJson(BoardContext* context, const httplib::Request&, httplib::Response& res) {
+  std::vector<DriveSummary> drives;
+  if (ListDrives(context->store, &drives) != StoreStatus::Ok)
+    return SendApiError(res, 503, "the drive models could not be read; try again later");
+  nlohmann::json list = nlohmann::json::array();
+  for (const DriveSummary& drive : drives) list.push_back(DriveJson(drive));
+  SendJson(res, 200, {{"drives", list}});
+}
+
+}  // namespace
+
+void AddApiRoutes(httplib::Server* server, BoardContext* context) {
+  server->Post("/api/results",
+               [context](const httplib::Request& req, httplib::Response& res,
+                         const httplib::ContentReader& reader) { PostResult(context, req, res, reader); });
+  server->Get("/api/results", [context](const httplib::Request& req, httplib::Response& res) {
+    ListResultsJson(context, req, res);
+  });
+  server->Get(R"(/api/results/(\d{1,18}))", [context](const httplib::Request& req, httplib::Response& res) {
+    GetResultJson(context, req, res);
+  });
+  server->Get("/api/drives", [context](const httplib::Request& req, httplib::Response& res) {
+    ListDrivesJson(context, req, res);
+  });
+  server->Get("/healthz", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content("ok\n", "text/plain; charset=utf-8");
+  });
+}
+
+}  // namespace qm

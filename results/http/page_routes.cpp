@@ -1,0 +1,184 @@
+// The board's pages: the leaderboard, one result and its validation file,
+// the drive models, the upload form, the CSV export and the style sheet.
+#include <httplib.h>
+
+#include "results/http/board_context.h"
+#include "results/http/http_replies.h"
+#include "results/http/request_values.h"
+#include "results/pages/drive_pages.h"
+#include "results/pages/html_text.h"
+#include "results/pages/leaderboard_page.h"
+#include "results/pages/page_frame.h"
+#include "results/pages/result_page.h"
+#include "results/pages/results_csv.h"
+#include "results/pages/submit_page.h"
+#include "results/submission.h"
+
+namespace qm {
+
+namespace {
+
+constexpr int64_t CSV_BATCH = 500;
+
+void StoreUnavailable(httplib::Response& res) { SendPageError(res, 503, StatusExplanation(503)); }
+
+bool ReadSearch(const httplib::Request& req, httplib::Response& res, std::string* text) {
+  const std::string q = req.get_param_value("q");
+  if (q.size() > MAX_SEARCH_BYTES) {
+    SendPageError(res, 400,
+                  "The search text is too long: at most " + std::to_string(MAX_SEARCH_BYTES) + " bytes.");
+    return false;
+  }
+  *text = CleanText(q);
+  return true;
+}
+
+bool ReadPageNumber(const httplib::Request& req, httplib::Response& res, int64_t* page) {
+  if (ParseWholeNumber(req.get_param_value("page"), 1, MAX_PAGE_NUMBER, 1, page)) return true;
+  SendPageError(res, 400, "The page number must be a whole number from 1.");
+  return false;
+}
+
+// The page's results, and the speed of the result just before them, which
+// says which reference drives were shown on the page before.
+bool ReadLeaderboard(BoardContext* context, const ResultQuery& base, int64_t pageNumber,
+                     LeaderboardView* view) {
+  ResultQuery query = base;
+  const int64_t offset = (pageNumber - 1) * LEADERBOARD_PAGE_SIZE;
+  query.offset = offset == 0 ? 0 : offset - 1;
+  query.limit = offset == 0 ? LEADERBOARD_PAGE_SIZE : LEADERBOARD_PAGE_SIZE + 1;
+  if (ListResults(context->store, query, &view->page) != StoreStatus::Ok) return false;
+  auto& results = view->page.results;
+  if (offset > 0 && !results.empty()) {
+    view->speedAbove = ResultSpeed(results.front());
+    results.erase(results.begin());
+  }
+  return true;
+}
+
+void Leaderboard(BoardContext* context, const httplib::Request& req, httplib::Response& res) {
+  LeaderboardView view;
+  if (!ReadSearch(req, res, &view.searchText) || !ReadPageNumber(req, res, &view.pageNumber)) return;
+  ResultQuery query;
+  query.text = view.searchText;
+  if (!ReadLeaderboard(context, query, view.pageNumber, &view)) return StoreUnavailable(res);
+  SendPage(res, 200, LeaderboardPage(view));
+}
+
+void OneResult(BoardContext* context, const httplib::Request& req, httplib::Response& res) {
+  int64_t id = 0;
+  if (!ParseWholeNumber(req.matches[1], 1, INT64_MAX, 0, &id))
+    return SendPageError(res, 404, StatusExplanation(404));
+  ResultView view;
+  const StoreStatus status = GetResult(context->store, id, &view.record);
+  if (status == StoreStatus::NotFound)
+    return SendPageError(res, 404, "There is no result " + std::to_string(id) + ".");
+  if (status != StoreStatus::Ok || AllSpeeds(context->store, &view.allSpeeds) != StoreStatus::Ok)
+    return StoreUnavailable(res);
+  if (req.has_param("added")) view.notice = ArrivalNotice::Added;
+  if (req.has_param("duplicate")) view.notice = ArrivalNotice::Duplicate;
+  SendPage(res, 200, ResultPageHtml(view));
+}
+
+void ValidationDownload(BoardContext* context, const httplib::Request& req, httplib::Response& res) {
+  int64_t id = 0;
+  ResultRecord record;
+  if (!ParseWholeNumber(req.matches[1], 1, INT64_MAX, 0, &id))
+    return SendPageError(res, 404, StatusExplanation(404));
+  const StoreStatus status = GetResult(context->store, id, &record);
+  if (status == StoreStatus::NotFound)
+    return SendPageError(res, 404, "There is no result " + std::to_string(id) + ".");
+  if (status != StoreStatus::Ok) return StoreUnavailable(res);
+  res.set_header("Content-Disposition",
+                 "attachment; filename=\"quillmark-result-" + std::to_string(id) + ".verify\"");
+  res.set_content(record.validationFile, "application/octet-stream");
+}
+
+void Drives(BoardContext* context, const httplib::Request&, httplib::Response& res) {
+  std::vector<DriveSummary> drives;
+  if (ListDrives(context->store, &drives) != StoreStatus::Ok) return StoreUnavailable(res);
+  SendPage(res, 200, DrivesPage(drives));
+}
+
+void DriveModel(BoardContext* context, const httplib::Request& req, httplib::Response& res) {
+  int64_t pageNumber = 1;
+  if (!ReadPageNumber(req, res, &pageNumber)) return;
+  ResultQuery query;
+  query.driveModel = CleanText(std::string(req.matches[1]));
+  if (query.driveModel.empty() || query.driveModel.size() > 1000)
+    return SendPageError(res, 404, StatusExplanation(404));
+  query.offset = (pageNumber - 1) * LEADERBOARD_PAGE_SIZE;
+  ResultPage page;
+  if (ListResults(context->store, query, &page) != StoreStatus::Ok) return StoreUnavailable(res);
+  if (page.total == 0)
+    return SendPageError(res, 404, "No results of the drive model \"" + query.driveModel + "\".");
+  SendPage(res, 200, DriveModelPage(query.driveModel, page, pageNumber));
+}
+
+void SubmitUpload(BoardContext* context, const httplib::Request& req, httplib::Response& res,
+                  const httplib::ContentReader& reader) {
+  SubmissionOutcome outcome;
+  if (!TakeUpload(context, req, res, reader, &outcome)) return;
+  switch (outcome.kind) {
+    case SubmissionKind::Added:
+    case SubmissionKind::Duplicate:
+      res.status = 303;
+      res.set_header("Location", "/results/" + std::to_string(outcome.id) +
+                                     (outcome.kind == SubmissionKind::Added ? "?added" : "?duplicate"));
+      return;
+    case SubmissionKind::Rejected: return SendPage(res, 422, SubmitPage(outcome.reason));
+    case SubmissionKind::Failed: break;
+  }
+  StoreUnavailable(res);
+}
+
+void CsvExport(BoardContext* context, const httplib::Request&, httplib::Response& res) {
+  res.set_header("Content-Disposition", "attachment; filename=\"quillmark-results.csv\"");
+  // Streamed in batches, so the export of a large board is never held whole.
+  auto next = std::make_shared<int64_t>(0);
+  res.set_chunked_content_provider("text/csv; charset=utf-8",
+                                   [context, next](size_t, httplib::DataSink& sink) {
+                                     std::string chunk = *next == 0 ? CsvHeader() : std::string();
+                                     ResultQuery query;
+                                     query.offset = *next;
+                                     query.limit = CSV_BATCH;
+                                     ResultPage page;
+                                     if (ListResults(context->store, query, &page) != StoreStatus::Ok)
+                                       return false;
+                                     for (const ResultRecord& record : page.results) chunk += CsvRow(record);
+                                     *next += static_cast<int64_t>(page.results.size());
+                                     if (!chunk.empty() && !sink.write(chunk.data(), chunk.size()))
+                                       return false;
+                                     if (static_cast<int64_t>(page.results.size()) < CSV_BATCH) sink.done();
+                                     return true;
+                                   });
+}
+
+}  // namespace
+
+void AddPageRoutes(httplib::Server* server, BoardContext* context) {
+  const auto get = [&](const char* pattern,
+                       void (*handler)(BoardContext*, const httplib::Request&, httplib::Response&)) {
+    server->Get(pattern, [context, handler](const httplib::Request& req, httplib::Response& res) {
+      handler(context, req, res);
+    });
+  };
+  get("/", Leaderboard);
+  get(R"(/results/(\d{1,18}))", OneResult);
+  get(R"(/results/(\d{1,18})\.verify)", ValidationDownload);
+  get("/drives", Drives);
+  get("/drives/(.+)", DriveModel);
+  get("/results.csv", CsvExport);
+  server->Get("/submit", [](const httplib::Request&, httplib::Response& res) {
+    SendPage(res, 200, SubmitPage(std::string()));
+  });
+  server->Post("/submit",
+               [context](const httplib::Request& req, httplib::Response& res,
+                         const httplib::ContentReader& reader) { SubmitUpload(context, req, res, reader); });
+  server->Get("/board.css", [](const httplib::Request&, httplib::Response& res) {
+    res.set_header("Cache-Control", "public, max-age=3600");
+    res.set_content(BoardStyleSheet(), "text/css; charset=utf-8");
+  });
+}
+
+}  // namespace qm

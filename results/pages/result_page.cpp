@@ -1,0 +1,157 @@
+#include "results/pages/result_page.h"
+
+#include <algorithm>
+
+#include "engine/reference_drives.h"
+#include "platform/text.h"
+#include "results/pages/html_text.h"
+#include "results/pages/page_frame.h"
+#include "results/pages/results_table.h"
+#include "results/pages/speed_scale.h"
+
+namespace qm {
+
+int FasterThanPercent(double speed, const std::vector<double>& allSpeeds) {
+  if (allSpeeds.empty()) return 0;
+  const auto slower = std::count_if(allSpeeds.begin(), allSpeeds.end(), [&](double s) { return s < speed; });
+  return static_cast<int>(slower * 100 / static_cast<int64_t>(allSpeeds.size()));
+}
+
+int HistogramBin(double speed) {
+  return std::min(HISTOGRAM_BINS - 1, static_cast<int>(ScalePosition(speed) * HISTOGRAM_BINS));
+}
+
+std::vector<int64_t> HistogramCounts(const std::vector<double>& speeds) {
+  std::vector<int64_t> counts(HISTOGRAM_BINS, 0);
+  for (double speed : speeds) ++counts[HistogramBin(speed)];
+  return counts;
+}
+
+namespace {
+
+std::string Field(const char* name, const std::string& valueHtml) {
+  return std::string("<dt>") + name + "</dt><dd>" + valueHtml + "</dd>";
+}
+
+std::string ModelText(const ResultRecord& r) {
+  return r.driveModel.empty() ? std::string("(no model given)") : r.driveModel;
+}
+
+// Horizontal bars: this result among the seven references, fastest on top.
+std::string ReferenceChart(const ResultRecord& r) {
+  struct Entry {
+    std::string label;
+    double speed;
+    bool self;
+  };
+  std::vector<Entry> entries;
+  for (const ReferenceDrive& drive : ReferenceDrives())
+    entries.push_back({Utf8(drive.label), ReferenceSpeed(drive), false});
+  entries.push_back({"This result: " + ModelText(r), ResultSpeed(r), true});
+  std::stable_sort(entries.begin(), entries.end(),
+                   [](const Entry& a, const Entry& b) { return a.speed > b.speed; });
+  const int rowHeight = 24, labelWidth = 205, top = 32;
+  const int height = top + rowHeight * static_cast<int>(entries.size()) + 4;
+  std::string svg =
+      "<svg class=\"chart\" id=\"reference-chart\" width=\"580\" height=\"" + std::to_string(height) +
+      "\" viewBox=\"0 0 580 " + std::to_string(height) +
+      "\" role=\"img\" aria-label=\"this result beside the reference drives\"><g transform=\"translate(" +
+      std::to_string(labelWidth) + " 0)\">" + ScaleLabelsSvg() + "</g>";
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const Entry& e = entries[i];
+    const int y = top + rowHeight * static_cast<int>(i);
+    std::string label = e.label;
+    if (label.size() > 33) {
+      // Cut at a character boundary; the whole label stays in the tooltip.
+      size_t cut = 32;
+      while (cut > 0 && (static_cast<unsigned char>(label[cut]) & 0xC0) == 0x80) --cut;
+      label = label.substr(0, cut) + "...";
+    }
+    svg += "<text x=\"0\" y=\"" + std::to_string(y + 10) + "\"" + (e.self ? " font-weight=\"bold\"" : "") +
+           "><title>" + EscapeHtml(e.label) + "</title>" + EscapeHtml(label) +
+           "</text><g transform=\"translate(" + std::to_string(labelWidth) + " " + std::to_string(y) +
+           ")\">" + SpeedBarSvg(e.speed, e.self ? BarKind::Highlight : BarKind::Reference) +
+           "</g><text class=\"muted\" x=\"" + std::to_string(labelWidth + BAR_WIDTH + 8) + "\" y=\"" +
+           std::to_string(y + 10) + "\">" + FixedText(e.speed, 3) + "</text>";
+  }
+  return svg + "</svg>";
+}
+
+// All results on the board's scale, with this one's bin and place marked.
+std::string Histogram(const ResultRecord& r, const std::vector<double>& allSpeeds) {
+  const std::vector<int64_t> counts = HistogramCounts(allSpeeds);
+  const int64_t most = std::max<int64_t>(1, *std::max_element(counts.begin(), counts.end()));
+  const int width = 380, plotHeight = 150, top = 18;
+  const double binWidth = static_cast<double>(width) / HISTOGRAM_BINS;
+  const int own = HistogramBin(ResultSpeed(r));
+  std::string svg = "<svg class=\"chart\" id=\"histogram\" width=\"" + std::to_string(width + 20) +
+                    "\" height=\"" + std::to_string(top + plotHeight + 34) + "\" viewBox=\"0 0 " +
+                    std::to_string(width + 20) + " " + std::to_string(top + plotHeight + 34) +
+                    "\" role=\"img\" aria-label=\"distribution of all results\">";
+  for (int b = 0; b < HISTOGRAM_BINS; ++b) {
+    if (counts[b] == 0) continue;
+    const double h = std::max(2.0, static_cast<double>(plotHeight) * counts[b] / most);
+    svg += "<rect x=\"" + FixedText(b * binWidth + 0.5, 1) + "\" y=\"" + FixedText(top + plotHeight - h, 1) +
+           "\" width=\"" + FixedText(binWidth - 1, 1) + "\" height=\"" + FixedText(h, 1) + "\" fill=\"" +
+           (b == own ? "#d9822b" : "#50c850") + "\"><title>" + std::to_string(counts[b]) + "</title></rect>";
+  }
+  const std::string x = FixedText(width * ScalePosition(ResultSpeed(r)), 1);
+  svg += "<line x1=\"" + x + "\" x2=\"" + x + "\" y1=\"" + std::to_string(top - 4) + "\" y2=\"" +
+         std::to_string(top + plotHeight) + "\" stroke=\"#d9822b\" stroke-width=\"2\"/>";
+  svg += "<text x=\"" + x + "\" y=\"" + std::to_string(top - 7) + "\" text-anchor=\"" +
+         (ScalePosition(ResultSpeed(r)) > 0.8 ? "end" : "middle") + "\">this result</text>";
+  svg += "<line x1=\"0\" x2=\"" + std::to_string(width) + "\" y1=\"" + std::to_string(top + plotHeight) +
+         "\" y2=\"" + std::to_string(top + plotHeight) + "\" stroke=\"#8a9a8a\"/>";
+  for (double speed : {0.0, 0.85, SCALE_FULL_SPEED, 17.0, 170.0}) {
+    const std::string tx = FixedText(width * ScalePosition(speed), 1);
+    svg += "<text class=\"muted\" x=\"" + tx + "\" y=\"" + std::to_string(top + plotHeight + 14) +
+           "\" text-anchor=\"" + (speed == 0 ? "start" : "middle") + "\">" +
+           (speed < 10 ? FixedText(speed, 2) : FixedText(speed, 0)) + "</text>";
+  }
+  svg += "<text class=\"muted\" x=\"" + std::to_string(width / 2) + "\" y=\"" +
+         std::to_string(top + plotHeight + 30) + "\" text-anchor=\"middle\">MB/s, on the board's scale (" +
+         std::to_string(allSpeeds.size()) + " results)</text>";
+  return svg + "</svg>";
+}
+
+}  // namespace
+
+std::string ResultPageHtml(const ResultView& view) {
+  const ResultRecord& r = view.record;
+  const std::string id = std::to_string(r.id);
+  std::string body;
+  if (view.notice == ArrivalNotice::Added)
+    body += "<p class=\"notice\" id=\"arrival\">Your validation file was checked and added to the board.</p>";
+  if (view.notice == ArrivalNotice::Duplicate)
+    body +=
+        "<p class=\"notice\" id=\"arrival\">This report was already on the board; here is its result.</p>";
+  const int percent = FasterThanPercent(ResultSpeed(r), view.allSpeeds);
+  body += "<h1 id=\"drive-model\">" + EscapeHtml(ModelText(r)) + "</h1><p class=\"lead\">Result " + id +
+          ", submitted " + EscapeHtml(r.submittedUtc) + "</p>";
+  body += "<div class=\"columns\"><div><div class=\"speed-big\" id=\"speed\">" + EscapeHtml(r.speedText) +
+          " MB/s</div><p id=\"percentile\">Faster than " + std::to_string(percent) +
+          " % of results.</p><dl class=\"fields\">";
+  body += Field("Drive under test", EscapeHtml(r.driveUnderTest));
+  body += Field("Drive model", EscapeHtml(ModelText(r)));
+  body += Field("Capacity", CapacityText(r.driveCapacity));
+  body += Field("Average of results", std::to_string(r.averageMs) + " ms");
+  body += Field("Speed", EscapeHtml(r.speedText) + " MB/s");
+  body += Field("Edition", EscapeHtml(r.edition));
+  body += Field("Processor", EscapeHtml(r.processor));
+  body += Field("Board", EscapeHtml(r.board));
+  body += Field("Graphics", EscapeHtml(r.graphics));
+  body += Field("Total memory", EscapeHtml(r.totalMemory));
+  body += Field("OS", EscapeHtml(r.osName));
+  body += Field("OS build", EscapeHtml(r.osBuild));
+  body += Field("Submitted (UTC)", EscapeHtml(r.submittedUtc));
+  body += Field("Report SHA-256", "<code>" + EscapeHtml(r.reportSha256) + "</code>");
+  body += "</dl><a class=\"download\" id=\"download\" href=\"/results/" + id +
+          ".verify\" download>Download the validation file</a></div><div><h2 class=\"first\">The report</h2>"
+          "<pre class=\"report\" id=\"report\">" +
+          EscapeHtml(r.report) + "</pre></div></div>";
+  body += "<div class=\"charts\"><section><h2>Beside the reference drives</h2>" + ReferenceChart(r) +
+          "</section><section><h2>Among all results</h2>" + Histogram(r, view.allSpeeds) + "</section></div>";
+  return PageFrame(ModelText(r), BoardSection::None, body);
+}
+
+}  // namespace qm

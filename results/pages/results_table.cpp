@@ -1,0 +1,83 @@
+#include "results/pages/results_table.h"
+
+#include <algorithm>
+
+#include "engine/reference_drives.h"
+#include "platform/text.h"
+#include "results/pages/html_text.h"
+#include "results/pages/speed_scale.h"
+
+namespace qm {
+
+std::vector<TableRow> MergeRows(const std::vector<ResultRecord>& results, int64_t firstRank,
+                                const std::vector<int>& referenceIndexes) {
+  std::vector<TableRow> rows;
+  for (size_t i = 0; i < results.size(); ++i) {
+    TableRow row;
+    row.rank = firstRank + static_cast<int64_t>(i);
+    row.speed = ResultSpeed(results[i]);
+    row.result = &results[i];
+    rows.push_back(row);
+  }
+  for (int index : referenceIndexes) {
+    const ReferenceDrive& drive = ReferenceDrives()[index];
+    TableRow row;
+    row.reference = true;
+    row.referenceLabel = Utf8(drive.label);
+    row.speed = ReferenceSpeed(drive);
+    // After every result at least as fast, so ranks stay in order.
+    auto at = std::find_if(rows.begin(), rows.end(), [&](const TableRow& r) { return r.speed < row.speed; });
+    rows.insert(at, row);
+  }
+  return rows;
+}
+
+std::string CapacityText(const std::string& driveCapacity) {
+  if (driveCapacity.empty() || driveCapacity == "---") return "---";
+  return EscapeHtml(driveCapacity) + " GiB";
+}
+
+std::string DateText(const std::string& submittedUtc) { return EscapeHtml(submittedUtc.substr(0, 10)); }
+
+namespace {
+
+std::string ModelCell(const ResultRecord& result) {
+  const std::string model = result.driveModel.empty() ? "(no model given)" : result.driveModel;
+  return "<a href=\"/results/" + std::to_string(result.id) + "\">" + EscapeHtml(model) + "</a>";
+}
+
+std::string ResultRow(const TableRow& row) {
+  const ResultRecord& r = *row.result;
+  return "<tr id=\"result-" + std::to_string(r.id) + "\"><td class=\"num\">" + std::to_string(row.rank) +
+         "</td><td class=\"model\">" + ModelCell(r) + "</td><td class=\"num\">" +
+         CapacityText(r.driveCapacity) + "</td><td class=\"num\"><b>" + EscapeHtml(r.speedText) +
+         "</b></td><td>" + SpeedBarSvg(row.speed, BarKind::Result) + "</td><td class=\"num\">" +
+         std::to_string(r.averageMs) + "</td><td class=\"small\">" + EscapeHtml(r.processor) +
+         "</td><td class=\"small\">" + EscapeHtml(r.osName) + "</td><td class=\"num small\">" +
+         DateText(r.submittedUtc) + "</td></tr>";
+}
+
+std::string ReferenceRow(const TableRow& row) {
+  return "<tr class=\"reference\"><td class=\"num\">&ndash;</td><td class=\"model\">" +
+         EscapeHtml(row.referenceLabel) +
+         " <span class=\"badge\">reference</span></td><td class=\"num\"></td>" + "<td class=\"num\"><b>" +
+         FixedText(row.speed, 3) + "</b></td><td>" + SpeedBarSvg(row.speed, BarKind::Reference) +
+         "</td><td class=\"num\"></td><td class=\"small\" colspan=\"3\">the program's comparison "
+         "window</td></tr>";
+}
+
+}  // namespace
+
+std::string ResultsTable(const std::vector<TableRow>& rows) {
+  std::string html =
+      "<table class=\"results\"><thead><tr><th class=\"num\">Rank</th><th>Drive model</th>"
+      "<th class=\"num\">Capacity</th><th class=\"num\">MB/s</th><th>" +
+      ScaleLabelsSvg() +
+      "</th><th class=\"num\">Average ms</th><th>Processor</th><th>OS</th><th class=\"num\">Date</th></tr>"
+      "</thead><tbody>";
+  for (const TableRow& row : rows) html += row.reference ? ReferenceRow(row) : ResultRow(row);
+  if (rows.empty()) html += "<tr><td colspan=\"9\">No results here yet.</td></tr>";
+  return html + "</tbody></table>";
+}
+
+}  // namespace qm

@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# The board's pages in headless Chromium (Selenium from /usr/bin/python3):
+# upload through /submit, the result page, the leaderboard, the search.
+# Screenshots land in build/e2e-artifacts/board-*.png.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+cmake --build --preset native -j"$(nproc)" --target quillmark-results make_board_file
+/usr/bin/python3 tests/browser/board_browser.py build/native

@@ -1,0 +1,407 @@
+// The board's API and pages through the real server on 127.0.0.1, over each
+// real store: what is taken, what is refused and why, what survives a
+// restart, what many clients at once do, and the upload cap.
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <random>
+#include <set>
+#include <thread>
+
+#include "export/validation_file.h"
+#include "export/validation_key.h"
+#include "platform/aes.h"
+#include "platform/text.h"
+#include "results/http/board_server.h"
+#include "results/result_store.h"
+#include "tests/support/result_samples.h"
+#include "tests/support/test_database.h"
+
+namespace qm {
+namespace {
+
+using nlohmann::json;
+
+// A validation file made as the program makes one, but under another key.
+std::string EncryptWithKey(const std::string& report, const std::array<uint8_t, 32>& key) {
+  const ValidationLayout layout = LayoutForReport(report.size());
+  std::string plain(layout.blocks * VALIDATION_BLOCK_BYTES, '\0');
+  std::copy(report.begin(), report.end(), plain.begin());
+  std::string file(plain.size(), '\0');
+  CipherHandle cipher = Cipher().begin(CipherDirection::Encrypt, key.data(), ValidationIv.data());
+  EXPECT_TRUE(cipher &&
+              Cipher().update(cipher, reinterpret_cast<const uint8_t*>(plain.data()),
+                              reinterpret_cast<uint8_t*>(file.data()), static_cast<uint32_t>(plain.size())));
+  Cipher().end(cipher);
+  for (int i = 0; i < 4; ++i) file += static_cast<char>((layout.trailer >> (8 * i)) & 0xFF);
+  return file;
+}
+
+// "sqlite" or "postgres": a fresh database per test, in a scratch folder or
+// on the server the test script started.
+class Board : public ::testing::TestWithParam<std::string> {
+ protected:
+  void SetUp() override {
+    db_ = std::make_unique<TestDatabase>(GetParam());
+    QM_NEED_DATABASE(*db_);
+    url_ = db_->url;
+    mark_ = "T" + std::to_string(std::random_device{}()) + std::to_string(std::random_device{}());
+    Start(0);
+  }
+  void TearDown() override {
+    Stop();
+    db_.reset();
+  }
+
+  void Start(int64_t uploadsPerMinute) {
+    std::string error;
+    store_ = OpenResultStore(url_, &error);
+    ASSERT_NE(store_, nullptr) << error;
+    BoardSettings settings;
+    settings.maxUploadsPerMinute = uploadsPerMinute;
+    settings.logRequests = false;
+    server_ = StartBoardServer(store_, "127.0.0.1", 0, settings, &error);
+    ASSERT_NE(server_, nullptr) << error;
+  }
+  void Stop() {
+    StopBoardServer(server_);
+    server_ = nullptr;
+    CloseResultStore(store_);
+    store_ = nullptr;
+  }
+
+  httplib::Client Client() const {
+    httplib::Client client("127.0.0.1", BoardServerPort(server_));
+    client.set_connection_timeout(30);
+    client.set_read_timeout(60);
+    return client;
+  }
+
+  // A report of its own for this test: its drive model carries the mark.
+  SampleReport Fields(int n = 0) const {
+    SampleReport fields;
+    fields.driveModel = FromUtf8("Drive " + mark_ + " " + std::to_string(n));
+    fields.averageMs = 1000 + 37 * n;
+    return fields;
+  }
+  std::string Model(int n = 0) const { return Utf8(Fields(n).driveModel); }
+  std::string File(int n = 0) const { return SampleValidationFile(Fields(n)); }
+
+  httplib::Result Upload(const std::string& file) {
+    return Client().Post("/api/results", file, "application/octet-stream");
+  }
+
+  // How many results carry this test's mark.
+  int64_t Marked() {
+    auto res = Client().Get(("/api/results?q=" + mark_).c_str());
+    EXPECT_TRUE(res && res->status == 200);
+    return res && res->status == 200 ? json::parse(res->body)["total"].get<int64_t>() : -1;
+  }
+
+  std::unique_ptr<TestDatabase> db_;
+  std::string url_, mark_;
+  ResultStore* store_ = nullptr;
+  BoardServer* server_ = nullptr;
+};
+
+TEST_P(Board, UploadIsKeptOnceAndShown) {
+  const std::string file = File();
+  auto added = Upload(file);
+  ASSERT_TRUE(added) << httplib::to_string(added.error());
+  ASSERT_EQ(added->status, 201) << added->body;
+  const json body = json::parse(added->body);
+  const int64_t id = body["id"];
+  EXPECT_EQ(body["url"], "/results/" + std::to_string(id));
+  EXPECT_EQ(body["duplicate"], false);
+  EXPECT_EQ(body["speed"], "2.000");
+  EXPECT_EQ(body["averageMs"], 1000);
+
+  // The same report again, as bytes and as a form: one result.
+  auto again = Upload(file);
+  ASSERT_TRUE(again);
+  EXPECT_EQ(again->status, 200);
+  EXPECT_EQ(json::parse(again->body)["duplicate"], true);
+  EXPECT_EQ(json::parse(again->body)["id"], id);
+  httplib::MultipartFormDataItems form = {{"file", file, "info.txt.verify", "application/octet-stream"}};
+  auto viaForm = Client().Post("/api/results", form);
+  ASSERT_TRUE(viaForm);
+  EXPECT_EQ(viaForm->status, 200) << viaForm->body;
+  EXPECT_EQ(Marked(), 1);
+
+  auto one = Client().Get(("/api/results/" + std::to_string(id)).c_str());
+  ASSERT_TRUE(one && one->status == 200);
+  EXPECT_EQ(json::parse(one->body)["report"], SampleReportBytes(Fields()));
+  EXPECT_EQ(json::parse(one->body)["driveModel"], Model());
+  auto download = Client().Get(("/results/" + std::to_string(id) + ".verify").c_str());
+  ASSERT_TRUE(download && download->status == 200);
+  EXPECT_EQ(download->body, file) << "the validation file as received";
+  EXPECT_EQ(download->get_header_value("Content-Type"), "application/octet-stream");
+
+  auto page = Client().Get(("/results/" + std::to_string(id)).c_str());
+  ASSERT_TRUE(page && page->status == 200);
+  EXPECT_NE(page->body.find(Model()), std::string::npos);
+  auto board = Client().Get("/");
+  ASSERT_TRUE(board && board->status == 200);
+  EXPECT_NE(board->body.find("WD Black SN850 - 500 GB"), std::string::npos) << "the reference rows";
+  auto drives = Client().Get("/api/drives");
+  ASSERT_TRUE(drives && drives->status == 200);
+  EXPECT_NE(drives->body.find(Model()), std::string::npos);
+  auto csv = Client().Get("/results.csv");
+  ASSERT_TRUE(csv && csv->status == 200);
+  EXPECT_NE(csv->body.find("\"" + Model() + "\""), std::string::npos);
+}
+
+TEST_P(Board, RefusedFilesAreNotKept) {
+  const std::string file = File();
+  std::string garbage(4100, '\0');
+  std::mt19937 random(7);
+  for (char& c : garbage) c = static_cast<char>(random());
+  std::array<uint8_t, 32> otherKey = ValidationKey;
+  otherKey[0] ^= 1;
+  const std::string notReport = "Quillmark V2.08 - Orvanta\r\r\nnothing else\r\n";
+  std::string wrongSpeed = SampleReportBytes(Fields());
+  wrongSpeed.replace(wrongSpeed.find("MB/s: 2.000"), 11, "MB/s: 9.999");
+  const struct {
+    const char* name;
+    std::string body;
+  } cases[] = {
+      {"empty", ""},
+      {"garbage", garbage},
+      {"truncated", file.substr(0, file.size() - 1)},
+      {"one block short", file.substr(4096)},
+      {"wrong key", EncryptWithKey(SampleReportBytes(Fields()), otherKey)},
+      {"not a report", ValidationFileOf(notReport)},
+      {"speed text that does not match the average", ValidationFileOf(wrongSpeed)},
+  };
+  for (const auto& c : cases) {
+    auto res = Upload(c.body);
+    ASSERT_TRUE(res) << c.name;
+    EXPECT_EQ(res->status, 422) << c.name << ": " << res->body;
+    const json body = json::parse(res->body, nullptr, false);
+    ASSERT_TRUE(body.is_object()) << c.name;
+    EXPECT_FALSE(body["error"].get<std::string>().empty()) << c.name;
+
+    httplib::MultipartFormDataItems form = {{"file", c.body, "x.verify", "application/octet-stream"}};
+    auto page = Client().Post("/submit", form);
+    ASSERT_TRUE(page) << c.name;
+    EXPECT_EQ(page->status, 422) << c.name;
+    EXPECT_NE(page->body.find("This file was not accepted"), std::string::npos) << c.name;
+  }
+  EXPECT_EQ(Marked(), 0);
+}
+
+TEST_P(Board, OversizedBodiesGet413) {
+  const std::string big((1 << 20) + 1, 'x');
+  auto announced = Upload(big);
+  ASSERT_TRUE(announced);
+  EXPECT_EQ(announced->status, 413);
+  EXPECT_TRUE(json::parse(announced->body, nullptr, false).contains("error"));
+  // Chunked, so no length is announced: the cap on reading holds.
+  size_t sent = 0;
+  auto chunked = Client().Post(
+      "/api/results",
+      [&](size_t, httplib::DataSink& sink) {
+        if (sent >= 3 * (1 << 20)) {
+          sink.done();
+          return true;
+        }
+        const std::string piece(64 * 1024, 'y');
+        sent += piece.size();
+        return sink.write(piece.data(), piece.size());
+      },
+      "application/octet-stream");
+  if (chunked) {
+    EXPECT_EQ(chunked->status, 413);  // or the server closed the connection mid-body
+  }
+  httplib::MultipartFormDataItems form = {{"file", big, "x.verify", "application/octet-stream"}};
+  auto page = Client().Post("/submit", form);
+  ASSERT_TRUE(page);
+  EXPECT_EQ(page->status, 413);
+  EXPECT_NE(page->get_header_value("Content-Type").find("text/html"), std::string::npos);
+  auto health = Client().Get("/healthz");
+  ASSERT_TRUE(health);
+  EXPECT_EQ(health->status, 200);
+}
+
+// Markup, quotes and control characters in every field a report carries:
+// either refused, or shown escaped on every page and valid in the JSON.
+TEST_P(Board, HostileReportsAreRefusedOrShownEscaped) {
+  const std::string hostile = "<script>alert(\"x\")</script>'\x01\x1b[2J\xe2\x80\xae=cmd|";
+  SampleReport fields = Fields();
+  for (Text* field : {&fields.processor, &fields.boardMaker, &fields.boardModel, &fields.gpu, &fields.osName,
+                      &fields.osBuild})
+    *field = FromUtf8(hostile);
+  fields.driveModel = FromUtf8("=HYPERLINK(\"http://x\")<marquee>" + mark_ + hostile);
+  auto res = Upload(SampleValidationFile(fields));
+  ASSERT_TRUE(res);
+  if (res->status == 422) {
+    EXPECT_EQ(Marked(), 0);
+    return;
+  }
+  ASSERT_EQ(res->status, 201) << res->body;
+  const std::string id = std::to_string(json::parse(res->body)["id"].get<int64_t>());
+  for (std::string path : {std::string("/"), "/?q=" + mark_, "/results/" + id, std::string("/drives")}) {
+    auto page = Client().Get(path.c_str());
+    ASSERT_TRUE(page && page->status == 200) << path;
+    EXPECT_EQ(page->body.find("<script"), std::string::npos) << path;
+    EXPECT_EQ(page->body.find("<marquee"), std::string::npos) << path;
+    EXPECT_EQ(page->body.find('\x01'), std::string::npos) << path;
+    EXPECT_EQ(page->body.find('\x1b'), std::string::npos) << path;
+  }
+  auto one = Client().Get(("/api/results/" + id).c_str());
+  ASSERT_TRUE(one && one->status == 200);
+  const json parsed = json::parse(one->body, nullptr, false);
+  ASSERT_FALSE(parsed.is_discarded());
+  EXPECT_EQ(parsed["processor"], hostile) << "the API gives the text as sent, JSON-escaped";
+  auto csv = Client().Get("/results.csv");
+  ASSERT_TRUE(csv && csv->status == 200);
+  EXPECT_EQ(csv->body.find(",\"=HYPERLINK"), std::string::npos);
+  EXPECT_NE(csv->body.find(",\"'=HYPERLINK"), std::string::npos);
+}
+
+TEST_P(Board, BadRequestsGetClearAnswers) {
+  const struct {
+    const char* path;
+    int status;
+    bool jsonBody;
+  } cases[] = {
+      {"/api/results?offset=-1", 400, true},
+      {"/api/results?offset=abc", 400, true},
+      {"/api/results?offset=99999999999999999999999", 400, true},
+      {"/api/results?limit=0", 400, true},
+      {"/api/results?limit=100000", 400, true},
+      {"/api/results?offset=1000000000000", 200, true},
+      {"/api/results?q=%FF%FE%00", 200, true},
+      {"/api/results/999999999", 404, true},
+      {"/api/results/abc", 404, true},
+      {"/api/nothing", 404, true},
+      {"/results/999999999", 404, false},
+      {"/results/999999999.verify", 404, false},
+      {"/results/..%2F..%2Fetc%2Fpasswd", 404, false},
+      {"/drives/no%20such%20model", 404, false},
+      {"/?page=0", 400, false},
+      {"/?page=-3", 400, false},
+      {"/?page=99999999999", 400, false},
+      {"/?page=999999", 200, false},
+      {"/?q=%FF%3Cscript%3E", 200, false},
+      {"/nothing/here", 404, false},
+  };
+  for (const auto& c : cases) {
+    auto res = Client().Get(c.path);
+    ASSERT_TRUE(res) << c.path;
+    EXPECT_EQ(res->status, c.status) << c.path << ": " << res->body.substr(0, 300);
+    if (c.jsonBody) {
+      EXPECT_EQ(res->get_header_value("Content-Type"), "application/json") << c.path;
+      const json body = json::parse(res->body, nullptr, false);
+      EXPECT_TRUE(body.is_object()) << c.path;
+      if (c.status != 200) {
+        EXPECT_TRUE(body.contains("error")) << c.path;
+      }
+    } else {
+      EXPECT_NE(res->get_header_value("Content-Type").find("text/html"), std::string::npos) << c.path;
+      EXPECT_EQ(res->body.find("<script"), std::string::npos) << c.path;
+    }
+    const std::string policy = res->get_header_value("Content-Security-Policy");
+    EXPECT_NE(policy.find("default-src 'none'"), std::string::npos) << c.path;
+    EXPECT_NE(policy.find("frame-ancestors 'none'"), std::string::npos) << c.path;
+    EXPECT_EQ(policy.find("unsafe-inline"), std::string::npos) << c.path;
+    EXPECT_EQ(res->get_header_value("X-Content-Type-Options"), "nosniff") << c.path;
+  }
+  auto long_q = Client().Get(("/?q=" + std::string(300, 'a')).c_str());
+  ASSERT_TRUE(long_q);
+  EXPECT_EQ(long_q->status, 400);
+}
+
+TEST_P(Board, SubmitFormLandsOnTheResult) {
+  httplib::MultipartFormDataItems form = {{"file", File(), "info.txt.verify", "application/octet-stream"}};
+  auto res = Client().Post("/submit", form);
+  ASSERT_TRUE(res);
+  ASSERT_EQ(res->status, 303) << res->body;
+  const std::string location = res->get_header_value("Location");
+  EXPECT_EQ(location.rfind("/results/", 0), 0u) << location;
+  auto page = Client().Get(location.c_str());
+  ASSERT_TRUE(page && page->status == 200);
+  EXPECT_NE(page->body.find("checked and added"), std::string::npos);
+  auto again = Client().Post("/submit", form);
+  ASSERT_TRUE(again);
+  EXPECT_EQ(again->status, 303);
+  EXPECT_NE(again->get_header_value("Location").find("duplicate"), std::string::npos);
+}
+
+TEST_P(Board, ResultsSurviveARestart) {
+  auto res = Upload(File());
+  ASSERT_TRUE(res && res->status == 201);
+  const int64_t id = json::parse(res->body)["id"];
+  Stop();
+  Start(0);
+  auto one = Client().Get(("/api/results/" + std::to_string(id)).c_str());
+  ASSERT_TRUE(one);
+  EXPECT_EQ(one->status, 200);
+  EXPECT_EQ(json::parse(one->body)["driveModel"], Model());
+  auto again = Upload(File());
+  ASSERT_TRUE(again);
+  EXPECT_EQ(again->status, 200) << "still known after the restart";
+}
+
+TEST_P(Board, ConcurrentUploadsLoseNone) {
+  constexpr int CLIENTS = 8, EACH = 12;
+  std::vector<std::string> files;
+  for (int n = 0; n < CLIENTS * EACH; ++n) files.push_back(File(n));
+  std::atomic<int> added{0};
+  std::mutex idsMutex;
+  std::set<int64_t> ids;
+  std::vector<std::thread> clients;
+  for (int c = 0; c < CLIENTS; ++c) {
+    clients.emplace_back([&, c] {
+      httplib::Client client = Client();
+      client.set_keep_alive(true);
+      for (int k = 0; k < EACH; ++k) {
+        auto res = client.Post("/api/results", files[c * EACH + k], "application/octet-stream");
+        if (!res || res->status != 201) continue;
+        ++added;
+        std::lock_guard<std::mutex> lock(idsMutex);
+        ids.insert(json::parse(res->body)["id"].get<int64_t>());
+      }
+    });
+  }
+  for (auto& t : clients) t.join();
+  EXPECT_EQ(added.load(), CLIENTS * EACH);
+  EXPECT_EQ(ids.size(), size_t{CLIENTS * EACH});
+  EXPECT_EQ(Marked(), CLIENTS * EACH);
+}
+
+TEST_P(Board, UploadsPerAddressAreCapped) {
+  Stop();
+  Start(3);
+  for (int n = 0; n < 3; ++n) {
+    auto res = Upload(n == 2 ? std::string("junk") : File(n));
+    ASSERT_TRUE(res);
+    EXPECT_NE(res->status, 429) << "upload " << n + 1 << " of 3";
+  }
+  auto capped = Upload(File(3));
+  ASSERT_TRUE(capped);
+  EXPECT_EQ(capped->status, 429);
+  const int retry = std::atoi(capped->get_header_value("Retry-After").c_str());
+  EXPECT_GE(retry, 1);
+  EXPECT_LE(retry, 60);
+  EXPECT_TRUE(json::parse(capped->body, nullptr, false).contains("error"));
+  httplib::MultipartFormDataItems form = {{"file", File(4), "x.verify", "application/octet-stream"}};
+  auto page = Client().Post("/submit", form);
+  ASSERT_TRUE(page);
+  EXPECT_EQ(page->status, 429);
+  EXPECT_NE(page->body.find("Too many uploads"), std::string::npos);
+  auto reading = Client().Get("/");
+  ASSERT_TRUE(reading);
+  EXPECT_EQ(reading->status, 200) << "reading is never capped";
+  EXPECT_EQ(Marked(), 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Stores, Board, ::testing::Values("sqlite", "postgres"),
+                         [](const auto& info) { return info.param; });
+
+}  // namespace
+}  // namespace qm
