@@ -19,9 +19,7 @@
 #include "results_bench_import.h"
 #include "tests/support/result_samples.h"
 #include "tests/support/test_database.h"
-#ifdef QM_RESULTS_BENCH_HTTP
 #include "results_bench_http.h"
-#endif
 
 namespace qm {
 
@@ -93,14 +91,8 @@ int main(int argc, char** argv) {
       continue;
     }
     if (parts.find('a') != std::string::npos) ok = qm::RunImportBench(backend, files) && ok;
-#ifdef QM_RESULTS_BENCH_HTTP
     const bool uploads = parts.find('b') != std::string::npos, readers = parts.find('c') != std::string::npos;
     if (uploads || readers) ok = qm::RunHttpBench(backend, uploads, readers) && ok;
-#else
-    if (parts.find_first_of("bc") != std::string::npos)
-      std::printf("%-8s (b), (c): not built (bench/results_bench_http.cpp comes with the HTTP half)\n",
-                  kind.c_str());
-#endif
   }
   return ok ? 0 : 1;
 }

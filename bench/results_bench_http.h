@@ -1,6 +1,4 @@
-// Parts (b) uploads and (c) readers: the board served over HTTP. They come
-// with the HTTP half (results_bench_http.cpp); results_bench.cpp calls them
-// only when that file is built in (QM_RESULTS_BENCH_HTTP).
+// Parts (b) uploads and (c) readers: the board served over HTTP.
 #pragma once
 
 #include "results_bench.h"
