@@ -31,13 +31,16 @@ postgres_session_as_owner() {
 postgres_session_start() {
   local parent=$1 bin port tries
   bin=$(postgres_session_bin) || { echo "postgres_session_start: no initdb (apt-get install postgresql)" >&2; return 1; }
-  mkdir -p "$parent"
-  QM_POSTGRES_DIR=$(mktemp -d "$parent/postgres.XXXXXX")
   QM_POSTGRES_BIN=$bin
   if [ "$(id -u)" -eq 0 ]; then
+    # The postgres user may not be able to reach a folder under the clone
+    # (below /root, say), so as root the server lives under /tmp.
+    QM_POSTGRES_DIR=$(mktemp -d "${TMPDIR:-/tmp}/qm-postgres.XXXXXX")
+    chmod 755 "$QM_POSTGRES_DIR"
     chown postgres: "$QM_POSTGRES_DIR"
-    # Its parents must let the postgres user reach the folder.
-    chmod o+x "$parent"
+  else
+    mkdir -p "$parent"
+    QM_POSTGRES_DIR=$(mktemp -d "$parent/postgres.XXXXXX")
   fi
   postgres_session_as_owner "$bin/initdb" -D "$QM_POSTGRES_DIR/data" -A trust -U quillmark -E UTF8 \
     --locale=C >"$QM_POSTGRES_DIR/initdb.log" 2>&1 || {
