@@ -14,6 +14,7 @@
 #include "export/bmp_file.h"
 #include "export/window_snapshot.h"
 #include "platform/window_capture.h"
+#include "tests/support/scratch_folder.h"
 
 // This program's allocations, so that a test can make the large ones fail
 // as they do when the memory runs out.
@@ -140,28 +141,20 @@ TEST(WindowCapture, NoWindowNoPicture) {
 
 TEST(WindowCapture, OwnSnapshotOfTheMainWindow) {
   TestWindow test;
-  const auto folder = std::filesystem::temp_directory_path() / "qm_export_capture";
-  std::filesystem::create_directories(folder);
-  const auto previous = std::filesystem::current_path();
-  std::filesystem::current_path(folder);
+  ScratchFolder folder;
   ExportHooks hooks{[](const Text&) {}, [] {}, MainWindowCapture()};
   EXPECT_TRUE(SaveOwnSnapshot(hooks));
   RECT outer;
   GetWindowRect(test.window, &outer);
   const auto bytes = std::filesystem::file_size("this_sys.bmp");
   EXPECT_EQ(bytes, 54 + RowBytes(outer.right - outer.left) * (outer.bottom - outer.top));
-  std::filesystem::current_path(previous);
-  std::filesystem::remove_all(folder);
 }
 
 // Out of memory for the copy of the picture: no picture, no file, no
 // message, and the program goes on.
 TEST(WindowCapture, NoMemoryForThePictureNoSnapshot) {
   TestWindow test;
-  const auto folder = std::filesystem::temp_directory_path() / "qm_export_capture_memory";
-  std::filesystem::create_directories(folder);
-  const auto previous = std::filesystem::current_path();
-  std::filesystem::current_path(folder);
+  ScratchFolder folder;
   int messages = 0;
   ExportHooks hooks{[&](const Text&) { ++messages; }, [] {}, MainWindowCapture()};
   Picture24 picture;
@@ -175,8 +168,6 @@ TEST(WindowCapture, NoMemoryForThePictureNoSnapshot) {
   EXPECT_FALSE(saved);
   EXPECT_FALSE(std::filesystem::exists("this_sys.bmp"));
   EXPECT_EQ(messages, 0);
-  std::filesystem::current_path(previous);
-  std::filesystem::remove_all(folder);
 }
 
 }  // namespace
