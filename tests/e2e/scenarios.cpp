@@ -505,6 +505,8 @@ int FullRun(App& app) {
     Wait(50);
   }
   Note("run took " + std::to_string((GetTickCount() - begin) / 1000) + " s");
+  // Closing the window during the run is lost: the program goes on.
+  Check(Running(app) && IsWindow(app.main), "the window stays after the run");
   Check(rangesOk, "countdown bars of range 0..5 over the diagram during the run");
   Check(diagramHidden, "the diagram is hidden during the run");
   Check(minimised, "the window is minimised while a cycle writes");
