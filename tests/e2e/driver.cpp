@@ -415,8 +415,15 @@ bool WaitRunEnd(App& app) {
   qm::WaitFor(
       [&] { return !Running(app) || (ReadText(Element(app, IDC_SPEED_BOX), &speed) && speed != L"MB/s"); },
       "the speed box to show the run's speed", 400000);
-  // The snapshot at the end of the run ends the topmost state.
+  // The snapshot at the end of the run ends the topmost state, then writes
+  // the window's picture: a BMP of the window's outer size.
   qm::WaitFor([&] { return !Running(app) || !IsTopmost(app.main); }, "the end of the topmost state");
+  RECT outer = {};
+  GetWindowRect(app.main, &outer);
+  const long long rowBytes = ((outer.right - outer.left) * 3LL + 3) & ~3LL;
+  const long long bytes = 54 + rowBytes * (outer.bottom - outer.top);
+  qm::WaitFor([&] { return !Running(app) || FileSize(Path(app, L"this_sys.bmp")) == bytes; },
+              "this_sys.bmp written in full");
   Note("run took " + std::to_string((GetTickCount() - begin) / 1000) + " s");
   return speed != L"MB/s";
 }

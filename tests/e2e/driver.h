@@ -97,7 +97,8 @@ double IconMatch(HICON icon, const RECT& screenRect);
 
 // --- the end of a run and the snapshots it writes ---
 // Waits for the speed box to show the run's speed and for the snapshot
-// that ends the topmost state; false when the run did not finish.
+// that ends the topmost state to be written in full; false when the run
+// did not finish.
 bool WaitRunEnd(App& app);
 // A BMP of the main window: 24 bits, uncompressed, the window's outer
 // size, and the first round row's background where the row is.
