@@ -4,6 +4,12 @@
 
 namespace qm {
 
+namespace {
+
+constexpr uint32_t PAUSE_AFTER_EACH_INDEX_MS = 2;
+
+}  // namespace
+
 Text TestFileName(int writer, int index) {
   return u"file_" + DecimalText(int64_t{writer}) + u"_" + DecimalText(int64_t{index}) + u".qkw";
 }
@@ -18,7 +24,7 @@ FileHandle OpenTestFile(const Text& name) {
 void DeleteTestFiles() {
   for (int index = 0; index < FILES_PER_WRITER; ++index) {
     for (int writer = 1; writer <= WRITERS; ++writer) Files().remove(TestFileName(writer, index));
-    Pause(2);
+    Pause(PAUSE_AFTER_EACH_INDEX_MS);
   }
 }
 

@@ -9,6 +9,7 @@ namespace qm {
 
 constexpr Rgb RUNNING_ROW = {255, 64, 64};
 constexpr Rgb IDLE_ROW = {64, 120, 64};
+constexpr Rgb ROW_TEXT = {138, 255, 138};  // on every row background
 
 // Counts cycle k down on countdown bar k: 5, 4, 3, 2, 1, 0, each step shown
 // with the bytes text, pumped, then 1003 ms of pause.

@@ -5,6 +5,7 @@
 
 #include "export/window_snapshot.h"
 #include "platform/clock.h"
+#include "platform/win32/wide.h"
 
 namespace qm {
 namespace {
@@ -13,8 +14,6 @@ constexpr wchar_t COMPARISON_CLASS[] = L"QuillmarkComparisonWindow";
 constexpr DWORD COMPARISON_STYLE = WS_CAPTION | WS_SYSMENU;
 constexpr int MAIN_WINDOW_AWAY_X = -12000;
 constexpr int MAIN_WINDOW_HOME_X = 15;
-
-const wchar_t* Wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
 
 // The open window. Lives on the stack of RunComparisonWindow; the window
 // procedure reaches it through the window's user data.
@@ -27,32 +26,8 @@ struct ComparisonState {
   bool closeRequested = false;
 };
 
-bool IsInputMessage(UINT message) {
-  return (message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
-         (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
-         (message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK);
-}
-
-// Used when the main program hands over no pump of its own.
-void PumpWithoutInput() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      return;
-    }
-    if (IsInputMessage(msg.message)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
-
 void Pump(const ComparisonContext& context) {
-  if (context.pumpEvents) {
-    context.pumpEvents();
-  } else {
-    PumpWithoutInput();
-  }
+  if (context.pumpEvents) context.pumpEvents();
 }
 
 void PauseFor(const ComparisonContext& context, uint32_t milliseconds) {
@@ -267,6 +242,15 @@ void MoveMainWindowTo(HWND mainWindow, int x) {
 // own events are acted on; the hidden main window is only kept painted.
 void RunLoop(ComparisonState& state) {
   while (!state.closeRequested) {
+    // A click may have been taken by the pump after the last picture,
+    // together with the wake-up it posted: show it before waiting again.
+    if (state.clickedSelector >= 0) {
+      const int selector = state.clickedSelector;
+      state.clickedSelector = -1;
+      ShowSelector(state, selector);
+      Pump(*state.context);
+      continue;
+    }
     MSG msg;
     const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got == 0) {
@@ -279,12 +263,6 @@ void RunLoop(ComparisonState& state) {
       DispatchMessageW(&msg);
     } else if (msg.message == WM_PAINT) {
       DispatchMessageW(&msg);
-    }
-    if (state.clickedSelector >= 0 && !state.closeRequested) {
-      const int selector = state.clickedSelector;
-      state.clickedSelector = -1;
-      ShowSelector(state, selector);
-      Pump(*state.context);
     }
   }
 }

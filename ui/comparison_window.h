@@ -27,7 +27,8 @@ struct ComparisonContext {
   const RunResults* results = nullptr;
   const Text* driveListText = nullptr;
   // Processes every pending window event without waiting and without
-  // acting on input. Empty: the window's own equivalent is used.
+  // acting on input; the main program's pump. A WM_QUIT it meets must stay
+  // for the main loop.
   std::function<void()> pumpEvents;
   // Sleeps for the given milliseconds. Empty: the clock table's sleep.
   std::function<void(uint32_t milliseconds)> pause;

@@ -3,17 +3,7 @@
 
 #include "ui/end_program.h"
 #include "ui/event_loop.h"
-#include "ui/main_program.h"
 #include "ui/startup.h"
-
-namespace qm {
-
-MainProgram& Program() {
-  static MainProgram program;
-  return program;
-}
-
-}  // namespace qm
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   qm::Startup(instance);

@@ -13,18 +13,17 @@
 #include "engine/run_view.h"
 #include "inventory/system_inventory.h"
 #include "platform/text.h"
+#include "ui/comparison_layout.h"
 #include "ui/resource.h"
 
 namespace qm {
 
 constexpr int ROUND_ROWS = 10;
 constexpr int COUNTDOWN_BARS = 10;
-constexpr int REFERENCE_SHOTS = 7;
 
 constexpr COLORREF AVERAGE_BOX_BACKGROUND = RGB(128, 200, 64);  // AverageBox, ThisDriveBox
 constexpr COLORREF SPEED_BOX_BACKGROUND = RGB(80, 200, 80);     // SpeedBox, BytesBox
-constexpr COLORREF ROW_BACKGROUND = RGB(64, 120, 64);
-constexpr COLORREF ROW_TEXT = RGB(138, 255, 138);
+constexpr COLORREF ColourOf(Rgb colour) { return RGB(colour.red, colour.green, colour.blue); }
 
 struct Fonts {
   HFONT valueFont = nullptr;  // Arial 18 pt
@@ -37,7 +36,7 @@ struct Pictures {
   HBITMAP donation = nullptr;
   HBITMAP blankBanner = nullptr;
   HBITMAP scale = nullptr;
-  std::array<HBITMAP, REFERENCE_SHOTS> referenceShots{};  // shots 1..7 at 0..6
+  std::array<HBITMAP, REFERENCE_SHOT_COUNT> referenceShots{};  // shots 1..7 at 0..6
   HBITMAP emptySlot = nullptr;
 };
 

@@ -19,8 +19,6 @@ constexpr int CLIENT_HEIGHT = 826;
 constexpr int WINDOW_LEFT = 15;
 constexpr int WINDOW_TOP = 5;
 
-const wchar_t* W(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
-
 HWND CreateChild(MainProgram& program, DWORD exStyle, const wchar_t* className, const wchar_t* text,
                  DWORD style, int id, ElementBox box) {
   const MainWindow& main = program.main;
@@ -34,7 +32,7 @@ void SetFont(HWND element, HFONT font) {
 }
 
 void AddMenuCommand(HMENU menu, int id, const char16_t* caption) {
-  AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(id), W(caption));
+  AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(id), Wide(caption));
 }
 
 }  // namespace
@@ -66,7 +64,7 @@ HMENU CreateMainMenu() {
   AddMenuCommand(commands, CMD_SAVE_VALIDATION, MENU_SAVE_VALIDATION);
   AddMenuCommand(commands, CMD_WEB_PAGE, MENU_WEB_PAGE);
   AddMenuCommand(commands, CMD_EXIT, MENU_EXIT);
-  if (!AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(commands), W(MENU_TITLE))) {
+  if (!AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(commands), Wide(MENU_TITLE))) {
     DestroyMenu(commands);
     DestroyMenu(bar);
     return nullptr;
@@ -92,7 +90,7 @@ bool CreateMainWindow(MainProgram& program) {
   main.menu = CreateMainMenu();
   RECT outer = {0, 0, ScaleX(main, CLIENT_WIDTH), ScaleY(main, CLIENT_HEIGHT)};
   AdjustWindowRectEx(&outer, MAIN_WINDOW_STYLE, main.menu != nullptr, 0);
-  main.window = CreateWindowExW(0, MAIN_WINDOW_CLASS, W(PROGRAM_TITLE), MAIN_WINDOW_STYLE,
+  main.window = CreateWindowExW(0, MAIN_WINDOW_CLASS, Wide(PROGRAM_TITLE), MAIN_WINDOW_STYLE,
                                 ScaleX(main, WINDOW_LEFT), ScaleY(main, WINDOW_TOP), outer.right - outer.left,
                                 outer.bottom - outer.top, nullptr, main.menu, program.instance, nullptr);
   if (!main.window) return false;
@@ -113,7 +111,7 @@ bool CreateMainWindow(MainProgram& program) {
 }
 
 HWND CreateLabel(MainProgram& program, int id, ElementBox box, const char16_t* text) {
-  HWND label = CreateChild(program, 0, L"STATIC", W(text), SS_CENTER, id, box);
+  HWND label = CreateChild(program, 0, L"STATIC", Wide(text), SS_CENTER, id, box);
   SetFont(label, program.fonts.labelFont);
   return label;
 }
@@ -166,7 +164,8 @@ HWND CreateDonationBanner(MainProgram& program, ElementBox box) {
 }
 
 HWND CreateStartButton(MainProgram& program, ElementBox box) {
-  HWND start = CreateChild(program, 0, L"BUTTON", W(START_BUTTON_TEXT), BS_PUSHBUTTON, IDC_START_BUTTON, box);
+  HWND start =
+      CreateChild(program, 0, L"BUTTON", Wide(START_BUTTON_TEXT), BS_PUSHBUTTON, IDC_START_BUTTON, box);
   SetFont(start, program.fonts.startFont);
   return start;
 }

@@ -64,7 +64,7 @@ void LoadPictures(MainProgram& program) {
   pictures.blankBanner = LoadPicture(program.instance, IDB_BLANK_BANNER);
   pictures.scale = LoadPicture(program.instance, IDB_SCALE);
   PaintInWindowColour(pictures.scale, RGB(240, 240, 240));
-  for (int k = 0; k < REFERENCE_SHOTS; ++k) {
+  for (int k = 0; k < REFERENCE_SHOT_COUNT; ++k) {
     pictures.referenceShots[k] = LoadPicture(program.instance, IDB_REFERENCE_SHOT_1 + k);
   }
   pictures.emptySlot = LoadPicture(program.instance, IDB_EMPTY_SLOT);

@@ -12,7 +12,6 @@
 #define IDB_BLANK_BANNER 103
 #define IDB_SCALE 104
 #define IDB_REFERENCE_SHOT_1 111  // shots 1..7 at 111..117
-#define IDB_REFERENCE_SHOT_7 117
 #define IDB_EMPTY_SLOT 120
 
 // Menu commands; they are also the WM_COMMAND identifiers. 5 is not used.

@@ -7,6 +7,7 @@
 #include "export/window_snapshot.h"
 #include "platform/win32/wide.h"
 #include "ui/end_program.h"
+#include "ui/main_window.h"
 #include "ui/window_events.h"
 
 namespace qm {
@@ -21,21 +22,16 @@ void SetText(HWND element, const Text& text) {
   if (element) SetWindowTextW(element, Wide(text));
 }
 
+// Made by the first run, over the diagram; a later call only shows them at 5.
 void AddCountdownBars() {
   MainProgram& program = Program();
   MainWindow& main = program.main;
   for (int k = 0; k < COUNTDOWN_BARS; ++k) {
-    if (!main.countdownBars[k]) {
-      main.countdownBars[k] = CreateWindowExW(
-          0, PROGRESS_CLASSW, nullptr, WS_CHILD | WS_VISIBLE | PBS_SMOOTH, MulDiv(307, main.dpiX, 96),
-          MulDiv(470 + 25 * k, main.dpiY, 96), MulDiv(300, main.dpiX, 96), MulDiv(10, main.dpiY, 96),
-          main.window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_COUNTDOWN_BAR_1 + k)),
-          program.instance, nullptr);
-    }
-    if (!main.countdownBars[k]) continue;
-    SendMessageW(main.countdownBars[k], PBM_SETRANGE32, 0, 5);
-    SendMessageW(main.countdownBars[k], PBM_SETPOS, 5, 0);
-    ShowWindow(main.countdownBars[k], SW_SHOW);
+    HWND& bar = main.countdownBars[k];
+    if (!bar) bar = CreateBar(program, IDC_COUNTDOWN_BAR_1 + k, {307, 470 + 25 * k, 300, 10}, 5, 5);
+    if (!bar) continue;
+    SendMessageW(bar, PBM_SETPOS, 5, 0);
+    ShowWindow(bar, SW_SHOW);
   }
 }
 
@@ -53,7 +49,7 @@ void HideCountdownBars() {
 
 void SetRowBackground(int row, Rgb background) {
   if (row < 1 || row > ROUND_ROWS) return;
-  Main().rowBackgrounds[row - 1] = RGB(background.red, background.green, background.blue);
+  Main().rowBackgrounds[row - 1] = ColourOf(background);
   InvalidateRect(Row(row), nullptr, TRUE);
 }
 

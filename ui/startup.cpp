@@ -8,6 +8,7 @@
 #include "engine/pause.h"
 #include "engine/program_identity.h"
 #include "engine/test_files.h"
+#include "engine/test_run.h"
 #include "export/window_snapshot.h"
 #include "inventory/system_info_panel.h"
 #include "inventory/wmi_query.h"
@@ -87,7 +88,7 @@ void CreateResultArea(MainProgram& program) {
   main.roundsCaption = CreateLabel(program, IDC_ROUNDS_CAPTION, {20, 300, 260, 15}, ROUNDS_CAPTION_TEXT);
   PumpEvents();
   for (int k = 1; k <= ROUND_ROWS; ++k) {
-    main.rowBackgrounds[k - 1] = ROW_BACKGROUND;
+    main.rowBackgrounds[k - 1] = ColourOf(IDLE_ROW);
     main.roundRows[k - 1] =
         CreateValueBox(program, IDC_ROUND_ROW_1 + k - 1, {20, 320 + 40 * (k - 1), 260, 32}, RoundRowText(k));
     PumpEvents();
@@ -130,7 +131,7 @@ void Startup(HINSTANCE instance) {
   Pause(256);
   Files().remove(Text(OWN_SNAPSHOT_NAME));
 
-  CreateMainWindow(program);
+  if (!CreateMainWindow(program)) EndProgram();  // nothing to show, nothing to wait for
   program.view = MainWindowRunView();
   QuerySystemInventory(program.inventory);
   PumpEvents();

@@ -1,5 +1,7 @@
 #include "ui/window_events.h"
 
+#include "engine/test_run.h"
+
 namespace qm {
 
 namespace {
@@ -51,7 +53,7 @@ LRESULT OnControlColour(HDC dc, HWND element) {
     background = SPEED_BOX_BACKGROUND;
   } else if (id >= IDC_ROUND_ROW_1 && id < IDC_ROUND_ROW_1 + ROUND_ROWS) {
     background = Program().main.rowBackgrounds[id - IDC_ROUND_ROW_1];
-    text = ROW_TEXT;
+    text = ColourOf(ROW_TEXT);
   } else {
     return -1;  // not ours: the system's colours
   }
@@ -106,12 +108,21 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 void PumpEvents() {
   MSG msg;
+  bool quit = false;
+  WPARAM exitCode = 0;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) continue;
+    if (msg.message == WM_QUIT) {
+      quit = true;
+      exitCode = msg.wParam;
+      continue;
+    }
     if (IsInput(msg.message)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
+  // A quit is not an event to drop: it goes back to the queue, after the
+  // rest has been processed, so that the event loop still ends the program.
+  if (quit) PostQuitMessage(static_cast<int>(exitCode));
   Program().events.clear();
 }
 

@@ -15,7 +15,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 // Processes every pending window event without waiting, so the windows
 // repaint. Input (keys, mouse) is dropped and the events it would have made
-// are discarded: clicks and menu choices made meanwhile are lost.
+// are discarded: clicks and menu choices made meanwhile are lost. A WM_QUIT
+// is kept for WaitEvent.
 void PumpEvents();
 
 // Blocks until the next event for the event loop arrives. A WM_QUIT, which

@@ -3,6 +3,8 @@
 // (no frame, menu or child controls), so there the window is redrawn and
 // copied from its window DC, which gives the same size and format.
 #include <cstring>
+#include <new>
+#include <vector>
 
 #include "platform/win32/wide.h"
 #include "platform/window_capture.h"
@@ -15,6 +17,19 @@ using PrintWindowProc = BOOL(WINAPI*)(HWND, HDC, UINT);
 bool RunningUnderWine() {
   HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
   return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+// The copy out of the DIB section is the capture's one large allocation.
+// Without the memory for it there is no picture, as when the system cannot
+// make the image: no bitmap, no message, and the program goes on.
+bool CopyPixels(const uint8_t* first, size_t count, std::vector<uint8_t>* pixels) {
+  try {
+    pixels->assign(first, first + count);
+    return true;
+  } catch (const std::bad_alloc&) {
+    pixels->clear();
+    return false;
+  }
 }
 
 // Paints window into a new DIB section of width x height and copies its bits.
@@ -47,13 +62,14 @@ CaptureResult Paint(HWND window, PrintWindowProc printWindow, int32_t width, int
     printWindow(window, memory, 0);
   }
   GdiFlush();
-  const auto* first = static_cast<const uint8_t*>(bits);
-  picture->width = width;
-  picture->height = height;
-  picture->pixels.assign(first, first + RowBytes(width) * static_cast<size_t>(height));
+  const bool copied = CopyPixels(static_cast<const uint8_t*>(bits),
+                                 RowBytes(width) * static_cast<size_t>(height), &picture->pixels);
   SelectObject(memory, previous);
   DeleteObject(dib);
   DeleteDC(memory);
+  if (!copied) return CaptureResult::NoPicture;
+  picture->width = width;
+  picture->height = height;
   return CaptureResult::Captured;
 }
 

@@ -6,7 +6,8 @@ if(NOT QM_E2E_ARTIFACTS)
   set(QM_E2E_ARTIFACTS ${PROJECT_SOURCE_DIR}/build/e2e-artifacts)
 endif()
 add_executable(comparison_e2e ${CMAKE_CURRENT_LIST_DIR}/comparison_test.cpp
-                              ${CMAKE_CURRENT_LIST_DIR}/comparison_support.cpp)
+                              ${CMAKE_CURRENT_LIST_DIR}/comparison_support.cpp
+                              ${PROJECT_SOURCE_DIR}/tests/support/wait_for.cpp)
 target_include_directories(comparison_e2e PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_libraries(comparison_e2e PRIVATE qm_comparison_layout GTest::gtest_main gdi32 user32 comctl32)
 target_compile_definitions(comparison_e2e PRIVATE

@@ -34,18 +34,9 @@ void CheckComparisonAfterRun(const App& app) {
   GetWindowRect(app.main, &before);
   const std::vector<qm::ElementState> elements = qm::ElementsOf(app.main);
 
-  PostCommand(app, CMD_COMPARISON);
-  HWND window = nullptr;
-  qm::Eventually(
-      [&] {
-        return (window = qm::FindTopLevel(app.processId, qm::COMPARISON_WINDOW_CLASS, nullptr)) != nullptr;
-      },
-      20000);
+  HWND window = qm::OpenComparisonWindow(app.main, app.processId);
   Check(window != nullptr, "\"Comparision Window\" opens the comparison window");
   if (window == nullptr) return;
-  qm::Eventually([&] { return GetDlgItem(window, qm::SHOT_VIEW_ID) != nullptr; }, 20000);
-  qm::Ask(window, WM_NULL);
-  Wait(300);
 
   RECT away{};
   GetWindowRect(app.main, &away);
@@ -61,10 +52,10 @@ void CheckComparisonAfterRun(const App& app) {
   Check(own.width > 0 && SameSize(qm::ShotSize(window), ownSize),
         "the shot view takes the size of this_sys.bmp",
         SizeText(qm::ShotSize(window)) + " and " + SizeText(ownSize));
-  Check(qm::ShownMatches(window, ownResult) > 0.99, "the shot view shows this_sys.bmp");
+  Check(qm::ShowsPicture(window, ownResult), "the shot view shows this_sys.bmp");
   Screenshot("comparison");
 
-  Check(qm::Choose(window, 3, {646, 855}) && qm::ShownMatches(window, AssetPath(L"reference_3.bmp")) > 0.99,
+  Check(qm::Choose(window, 3, {646, 855}) && qm::ShowsPicture(window, AssetPath(L"reference_3.bmp")),
         "selector 3 shows the RAID 0 reference");
 
   // The user deletes the snapshot: selector 0 then shows nothing, quietly.
@@ -73,19 +64,18 @@ void CheckComparisonAfterRun(const App& app) {
   const bool nothing = qm::Choose(window, 0, {0, 0});
   Check(nothing && qm::Ask(GetDlgItem(window, qm::SHOT_VIEW_ID), STM_GETIMAGE, IMAGE_BITMAP) == 0,
         "this_sys.bmp deleted by hand: selector 0 shows no picture");
-  Check(WaitMessageBox(app, 500) == nullptr && Running(app), "no message, no crash");
+  Check(VisibleMessageBox(app) == nullptr && Running(app), "no message, no crash");
 
   PostMessageW(window, WM_CLOSE, 0, 0);
-  Check(qm::Eventually([&] { return !IsWindow(window); }, 10000), "the comparison window closes");
+  Check(qm::WaitFor([&] { return !IsWindow(window); }, "the comparison window to close"),
+        "the comparison window closes");
   RECT back{};
-  qm::Eventually(
+  qm::WaitFor(
       [&] {
         GetWindowRect(app.main, &back);
         return back.left == 15;
       },
-      10000);
-  // The closing pauses and pumps once more after the move; let it finish.
-  Wait(1000);
+      "the main window back at x 15");
   Check(back.left == 15 && back.top == before.top && back.right - back.left == before.right - before.left &&
             back.bottom - back.top == before.bottom - before.top,
         "the main window is back at x 15, same y and size");

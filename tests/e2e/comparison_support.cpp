@@ -3,18 +3,12 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <string>
 
 #include "ui/comparison_layout.h"
+#include "ui/resource.h"
 
 namespace qm {
-
-bool Eventually(const std::function<bool()>& done, int milliseconds) {
-  for (int waited = 0; waited < milliseconds; waited += 50) {
-    if (done()) return true;
-    Sleep(50);
-  }
-  return done();
-}
 
 std::wstring ClassOf(HWND window) {
   wchar_t name[128] = {};
@@ -198,6 +192,35 @@ double ShownMatches(HWND window, const std::wstring& pictureFile) {
   return static_cast<double>(same) / (static_cast<double>(screen.width) * screen.height);
 }
 
+bool ShowsPicture(HWND window, const std::wstring& pictureFile) {
+  std::string name;
+  for (wchar_t c : pictureFile.substr(pictureFile.find_last_of(L'\\') + 1)) name += static_cast<char>(c);
+  return WaitFor([&] { return ShownMatches(window, pictureFile) > 0.99; }, "the shot view to show " + name);
+}
+
+HWND OpenComparisonWindow(HWND main, DWORD processId) {
+  HWND window = nullptr;
+  bool posted = false;
+  DWORD postedAt = 0;
+  WaitFor(
+      [&] {
+        if ((window = FindTopLevel(processId, COMPARISON_WINDOW_CLASS, nullptr)) != nullptr) return true;
+        if (!posted || GetTickCount() - postedAt >= 5000) {
+          PostMessageW(main, WM_COMMAND, CMD_COMPARISON, 0);
+          posted = true;
+          postedAt = GetTickCount();
+        }
+        return false;
+      },
+      "the comparison window to open on menu command 2", 60000);
+  if (window == nullptr) return nullptr;
+  // The shot view is made last, then the own result goes into it; the
+  // answer to a message comes after that.
+  WaitFor([&] { return GetDlgItem(window, SHOT_VIEW_ID) != nullptr; }, "the shot view");
+  Ask(window, WM_NULL);
+  return window;
+}
+
 SIZE ShotSize(HWND window) {
   RECT shot{};
   GetClientRect(GetDlgItem(window, SHOT_VIEW_ID), &shot);
@@ -207,15 +230,13 @@ SIZE ShotSize(HWND window) {
 namespace {
 
 bool WaitShown(HWND window, HWND radio, SIZE expected) {
-  const bool shown = Eventually(
+  return WaitFor(
       [&] {
         const SIZE size = ShotSize(window);
         return Ask(radio, BM_GETCHECK) == BST_CHECKED && size.cx == expected.cx && size.cy == expected.cy;
       },
-      5000);
-  Ask(window, WM_NULL);
-  Sleep(200);  // let the picture reach the screen
-  return shown;
+      "selector " + std::to_string(GetDlgCtrlID(radio) - SLOT_SELECTOR_ID_BASE) +
+          " checked and a shot view of " + std::to_string(expected.cx) + " x " + std::to_string(expected.cy));
 }
 
 }  // namespace

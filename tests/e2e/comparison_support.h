@@ -10,13 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/wait_for.h"
+
 namespace qm {
 
 constexpr wchar_t COMPARISON_WINDOW_CLASS[] = L"QuillmarkComparisonWindow";
-
-// Polls every 50 ms until done() holds; false when it still does not after
-// the given time.
-bool Eventually(const std::function<bool()>& done, int milliseconds);
 
 std::wstring ClassOf(HWND window);
 std::wstring TextOf(HWND window);  // WM_GETTEXT, answered within 5 s
@@ -64,6 +62,13 @@ SIZE ShotSize(HWND window);
 bool Choose(HWND window, int selector, SIZE expected);
 // The same with the mouse, as a user clicks.
 bool ChooseWithMouse(HWND window, int selector, SIZE expected);
+// True once the screen shows the picture file in the shot view.
+bool ShowsPicture(HWND window, const std::wstring& pictureFile);
+// Opens the comparison window by menu command 2 and waits until its own
+// result is in the shot view; nullptr when it does not open. The command
+// is posted again while the window is not there: one that lands in a pump
+// of the main window is lost by design.
+HWND OpenComparisonWindow(HWND main, DWORD processId);
 
 // A left click of the mouse at a screen position.
 void MouseClick(POINT screen);

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "ui/resource.h"
+
 namespace e2e {
 
 namespace {
@@ -121,6 +123,15 @@ bool WaitExit(const App& app, DWORD timeoutMs, DWORD* exitCode) {
 
 bool Running(const App& app) { return WaitForSingleObject(app.process, 0) == WAIT_TIMEOUT; }
 
+bool EndWith(const App& app, UINT message, WPARAM wParam, DWORD* exitCode, DWORD boundMs) {
+  const DWORD start = GetTickCount();
+  do {
+    PostMessageW(app.main, message, wParam, 0);
+    if (WaitExit(app, 3000, exitCode)) return true;
+  } while (GetTickCount() - start < boundMs);
+  return false;
+}
+
 HWND WaitMainWindow(App& app, DWORD timeoutMs) {
   for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
     HWND main = FindWindowW(L"QuillmarkMainWindow", nullptr);
@@ -143,6 +154,11 @@ HWND WaitMessageBox(const App& app, DWORD timeoutMs) {
   return nullptr;
 }
 
+HWND VisibleMessageBox(const App& app) {
+  HWND box = FindVisibleOf(app, L"#32770");
+  return box && GetDlgItem(box, IDOK) ? box : nullptr;
+}
+
 std::wstring MessageBoxText(HWND box) { return Text(GetDlgItem(box, 0xFFFF)); }
 
 std::wstring WindowTitle(HWND window) {
@@ -161,6 +177,29 @@ HWND MessageBoxIcon(HWND box) {
 }
 
 void PressOk(HWND box) { PostMessageW(box, WM_COMMAND, IDOK, 0); }
+
+HWND AskAbout(const App& app, DWORD boundMs) {
+  const DWORD start = GetTickCount();
+  do {
+    PostCommand(app, CMD_ABOUT);
+    if (HWND box = WaitMessageBox(app, 3000)) return box;
+  } while (GetTickCount() - start < boundMs && Running(app));
+  return nullptr;
+}
+
+bool WaitBoxGone(const App& app, HWND box) {
+  const bool gone =
+      qm::WaitFor([&] { return !IsWindow(box) || !IsWindowVisible(box); }, "the message box to close");
+  Settle(app);
+  return gone;
+}
+
+void Settle(const App& app) {
+  for (int trip = 0; trip < 2; ++trip) {
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(app.main, WM_NULL, 0, 0, SMTO_NORMAL, qm::WAIT_BOUND_MS, &ignored);
+  }
+}
 
 HWND OpenMenuWindow(const App& app) { return FindVisibleOf(app, L"#32768"); }
 
@@ -325,6 +364,8 @@ double IconMatch(HICON icon, const RECT& screenRect) {
   return static_cast<double>(same) / (width * height);
 }
 
+std::wstring Path(const App& app, const std::wstring& name) { return app.folder + L"\\" + name; }
+
 bool FileExists(const std::wstring& path) {
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -344,7 +385,84 @@ void PutFile(const std::wstring& path, const std::string& bytes) {
   CloseHandle(file);
 }
 
+std::string ReadAll(const std::wstring& path) {
+  std::string bytes;
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return bytes;
+  char buffer[65536];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+  CloseHandle(file);
+  return bytes;
+}
+
+std::vector<std::wstring> Matching(const App& app, const std::wstring& pattern) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(Path(app, pattern).c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do names.push_back(found.cFileName);
+  while (FindNextFileW(search, &found));
+  FindClose(search);
+  return names;
+}
+
 void Wait(DWORD ms) { ::Sleep(ms); }
+
+bool WaitRunEnd(App& app) {
+  const DWORD begin = GetTickCount();
+  std::wstring speed = L"MB/s";
+  qm::WaitFor(
+      [&] { return !Running(app) || (ReadText(Element(app, IDC_SPEED_BOX), &speed) && speed != L"MB/s"); },
+      "the speed box to show the run's speed", 400000);
+  // The snapshot at the end of the run ends the topmost state, then writes
+  // the window's picture: a BMP of the window's outer size.
+  qm::WaitFor([&] { return !Running(app) || !IsTopmost(app.main); }, "the end of the topmost state");
+  RECT outer = {};
+  GetWindowRect(app.main, &outer);
+  const long long rowBytes = ((outer.right - outer.left) * 3LL + 3) & ~3LL;
+  const long long bytes = 54 + rowBytes * (outer.bottom - outer.top);
+  qm::WaitFor([&] { return !Running(app) || FileSize(Path(app, L"this_sys.bmp")) == bytes; },
+              "this_sys.bmp written in full");
+  Note("run took " + std::to_string((GetTickCount() - begin) / 1000) + " s");
+  return speed != L"MB/s";
+}
+
+namespace {
+
+uint32_t At32(const std::string& bytes, size_t at) {
+  return static_cast<uint8_t>(bytes[at]) | static_cast<uint8_t>(bytes[at + 1]) << 8 |
+         static_cast<uint8_t>(bytes[at + 2]) << 16 |
+         static_cast<uint32_t>(static_cast<uint8_t>(bytes[at + 3])) << 24;
+}
+
+}  // namespace
+
+void CheckSnapshot(const App& app, const std::wstring& name) {
+  const COLORREF ROW_BACKGROUND = RGB(64, 120, 64);
+  std::string bmp = ReadAll(Path(app, name));
+  RECT outer = {};
+  GetWindowRect(app.main, &outer);
+  const int width = outer.right - outer.left, height = outer.bottom - outer.top;
+  const size_t rowBytes = (static_cast<size_t>(width) * 3 + 3) & ~size_t{3};
+  bool header = bmp.size() == 54 + rowBytes * height && bmp.substr(0, 2) == "BM" && At32(bmp, 10) == 54 &&
+                static_cast<int>(At32(bmp, 18)) == width && static_cast<int>(At32(bmp, 22)) == height &&
+                (At32(bmp, 26) >> 16) == 24 && At32(bmp, 30) == 0;
+  Check(
+      header, Narrow(name) + ": 24-bit BMP of the window's outer size",
+      std::to_string(width) + " x " + std::to_string(height) + ", " + std::to_string(bmp.size()) + " bytes");
+  if (!header) return;
+  RECT row = ClientRectOf(app, Element(app, IDC_ROUND_ROW_1));
+  POINT at = {row.left + 6, row.top + 6};
+  ClientToScreen(app.main, &at);
+  const int x = at.x - outer.left, y = at.y - outer.top;
+  const size_t offset = 54 + rowBytes * static_cast<size_t>(height - 1 - y) + static_cast<size_t>(x) * 3;
+  COLORREF pixel = RGB(static_cast<uint8_t>(bmp[offset + 2]), static_cast<uint8_t>(bmp[offset + 1]),
+                       static_cast<uint8_t>(bmp[offset]));
+  Check(pixel == ROW_BACKGROUND, Narrow(name) + ": the first round row shows RGB(64,120,64)",
+        std::to_string(GetRValue(pixel)) + "," + std::to_string(GetGValue(pixel)) + "," +
+            std::to_string(GetBValue(pixel)));
+}
 
 int PlayScenario(int argc, wchar_t** argv, const char* program, const Scenario& play) {
   if (argc != 4) {

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/wait_for.h"
+
 namespace e2e {
 
 // --- checks ---
@@ -36,14 +38,34 @@ bool Launch(App& app, const std::wstring& exe, const std::wstring& folder);
 bool WaitExit(const App& app, DWORD timeoutMs, DWORD* exitCode);
 bool Running(const App& app);
 
+// Posts message to the main window until the program ends; false when it
+// still runs after bound. A request that lands in one of the program's
+// pumps is lost by design, so it is asked again every few seconds.
+// *exitCode set when it ended.
+bool EndWith(const App& app, UINT message, WPARAM wParam, DWORD* exitCode, DWORD boundMs = 60000);
+
 // The main window once its last element (START) exists.
 HWND WaitMainWindow(App& app, DWORD timeoutMs);
 // A visible message box of the program; nullptr on timeout.
 HWND WaitMessageBox(const App& app, DWORD timeoutMs);
+// The visible message box of the program now, if there is one.
+HWND VisibleMessageBox(const App& app);
 std::wstring MessageBoxText(HWND box);
 std::wstring WindowTitle(HWND window);
 HWND MessageBoxIcon(HWND box);  // the icon static, when shown
 void PressOk(HWND box);
+// Posts "About Quillmark" until its box shows (a command that lands in a
+// pump is lost by design) and returns the box; nullptr after bound. The
+// program takes commands in turn, so this also shows that what was asked
+// before it is done.
+HWND AskAbout(const App& app, DWORD boundMs = 60000);
+// True once the box is gone and the program has had its answer: the pump
+// that follows a box then has ended, and a command posted next is not lost
+// in it.
+bool WaitBoxGone(const App& app, HWND box);
+// Two round trips to the main window's thread: whichever pump was running
+// when the first was answered has ended by the second.
+void Settle(const App& app);
 // The drop-down menu window of the program, when one is open.
 HWND OpenMenuWindow(const App& app);
 
@@ -73,10 +95,24 @@ COLORREF ScreenPixel(int x, int y);
 // shows at rect (0..1).
 double IconMatch(HICON icon, const RECT& screenRect);
 
+// --- the end of a run and the snapshots it writes ---
+// Waits for the speed box to show the run's speed and for the snapshot
+// that ends the topmost state to be written in full; false when the run
+// did not finish.
+bool WaitRunEnd(App& app);
+// A BMP of the main window: 24 bits, uncompressed, the window's outer
+// size, and the first round row's background where the row is.
+void CheckSnapshot(const App& app, const std::wstring& name);
+
 // --- files of the folder ---
+// A file of the program's folder.
+std::wstring Path(const App& app, const std::wstring& name);
 bool FileExists(const std::wstring& path);
 long long FileSize(const std::wstring& path);  // -1: missing
 void PutFile(const std::wstring& path, const std::string& bytes);
+std::string ReadAll(const std::wstring& path);
+// Names of the folder's files that match a pattern such as L"info_*.txt".
+std::vector<std::wstring> Matching(const App& app, const std::wstring& pattern);
 void Wait(DWORD ms);
 
 // The whole of a driver program: "PROGRAM SCENARIO EXE FOLDER" starts EXE

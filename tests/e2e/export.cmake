@@ -1,7 +1,8 @@
 # Saving results end to end: the same driver library and shell script as the
 # main scenarios, with a driver program of its own that also runs
 # quillmark-verify.exe on the files the program wrote.
-add_executable(qm_e2e_export_driver ${CMAKE_CURRENT_LIST_DIR}/export_scenarios.cpp ${CMAKE_CURRENT_LIST_DIR}/driver.cpp)
+add_executable(qm_e2e_export_driver ${CMAKE_CURRENT_LIST_DIR}/export_scenarios.cpp ${CMAKE_CURRENT_LIST_DIR}/driver.cpp
+                                    ${PROJECT_SOURCE_DIR}/tests/support/wait_for.cpp)
 target_include_directories(qm_e2e_export_driver PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_options(qm_e2e_export_driver PRIVATE -municode)
 target_link_libraries(qm_e2e_export_driver PRIVATE user32 gdi32 comctl32)

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <set>
 #include <string>
 
@@ -12,6 +13,7 @@
 #include "engine/run_cycle.h"
 #include "engine/test_files.h"
 #include "platform/threads.h"
+#include "tests/support/counting_files.h"
 #include "tests/support/fault_files.h"
 #include "tests/support/instant_clock.h"
 #include "tests/support/memory_files.h"
@@ -95,6 +97,31 @@ TEST(EngineCycle, WritesTheFiveHundredTwelveFilesAndReplacesThemNextTime) {
   ReleaseCycleObjects();
   EXPECT_EQ(results.fileSizeError, 0);
   CheckCycleFiles();
+}
+
+// The measured load is the number of write calls: one byte per call, 4096
+// calls per file, on the 512 test files and nothing else.
+TEST(EngineCycle, WritesEveryByteWithACallOfItsOwn) {
+  ScratchFolder folder;
+  RecordingView view;
+  RunResults results;
+  std::map<uint32_t, int64_t> bySize;
+  std::map<Text, int64_t> byFile;
+  {
+    CountingFiles counted;
+    RunCycle(view.View(), results);
+    ReleaseCycleObjects();
+    bySize = counted.WritesBySize();
+    byFile = counted.WritesByFile();
+  }
+  EXPECT_EQ(results.fileSizeError, 0);
+  EXPECT_EQ(bySize, (std::map<uint32_t, int64_t>{{1u, 2097152}})) << "write calls by their size";
+  std::map<Text, int64_t> expected;
+  for (int writer = 1; writer <= WRITERS; ++writer) {
+    for (int index = 0; index < FILES_PER_WRITER; ++index) expected[TestFileName(writer, index)] = 4096;
+  }
+  EXPECT_EQ(byFile.size(), 512u);
+  EXPECT_TRUE(byFile == expected) << "write calls by file";
 }
 
 TEST(EngineCycle, MissingLastFileFailsTheCycleAfterTheBoundedRetries) {

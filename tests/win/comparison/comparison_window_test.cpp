@@ -1,6 +1,8 @@
 // The comparison window in this process, over a stand-in main window and
 // pictures made in memory. A second thread looks at the open window and
 // clicks it, as a user would, while the window's loop runs on this thread.
+// The two meet through the window's pump: after each click the loop shows
+// the picture and then pumps, so a new pump means the picture is up.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -15,6 +17,7 @@
 #include <vector>
 
 #include "tests/support/scratch_folder.h"
+#include "tests/support/wait_for.h"
 #include "ui/comparison_window.h"
 
 namespace qm {
@@ -63,15 +66,6 @@ std::wstring TextOf(HWND window) {
   return buffer;
 }
 
-// Waits, up to two seconds, until done() holds.
-bool Eventually(const std::function<bool()>& done) {
-  for (int i = 0; i < 200; ++i) {
-    if (done()) return true;
-    Sleep(10);
-  }
-  return done();
-}
-
 // What the watching thread saw of the open window.
 struct Seen {
   bool opened = false;
@@ -107,7 +101,6 @@ PictureSize SizeOf(HWND element) {
 struct Script {
   std::vector<int> clicks;
   std::vector<std::function<void()>> beforeClick;
-  std::vector<std::function<bool(HBITMAP)>> shownWhen;  // waits until the click's picture is up
 };
 
 class ComparisonWindowTest : public ::testing::Test {
@@ -131,7 +124,7 @@ class ComparisonWindowTest : public ::testing::Test {
     context_.results = &results_;
     context_.driveListText = &driveList_;
     context_.pumpEvents = [this] {
-      ++pumps_;
+      ++pumps_;  // first, so that the watcher is told before the pump takes its messages
       MSG msg;
       while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&msg);
@@ -160,11 +153,19 @@ class ComparisonWindowTest : public ::testing::Test {
 
   void Watch(const Script& script, Seen* seen) {
     HWND window = nullptr;
-    if (!Eventually([&] { return (window = FindWindowW(L"QuillmarkComparisonWindow", nullptr)) != nullptr; }))
-      return;
     // The shot view is the last element; once it has been made, the next
-    // message the window's thread takes comes after the own result is shown.
-    if (!Eventually([&] { return GetDlgItem(window, SHOT_VIEW_ID) != nullptr; })) return;
+    // message the window's thread takes comes after the own result is shown,
+    // in the last pump before the loop: every later pump is the loop's.
+    const bool made = WaitFor(
+        [&] {
+          window = FindWindowW(L"QuillmarkComparisonWindow", nullptr);
+          return window != nullptr && GetDlgItem(window, SHOT_VIEW_ID) != nullptr;
+        },
+        "the comparison window and its shot view");
+    if (!made) {
+      if (window != nullptr) PostMessageW(window, WM_CLOSE, 0, 0);
+      return;
+    }
     SendMessageW(window, WM_NULL, 0, 0);
     seen->opened = true;
     GetWindowRect(main_, &seen->mainWhileOpen);
@@ -207,16 +208,14 @@ class ComparisonWindowTest : public ::testing::Test {
 
     for (size_t i = 0; i < script.clicks.size(); ++i) {
       if (i < script.beforeClick.size() && script.beforeClick[i]) script.beforeClick[i]();
-      // Away first, so that every click is seen to change the picture.
-      SendMessageW(shotView, STM_SETIMAGE, IMAGE_BITMAP, 0);
+      const int pumpsBefore = pumps_;
       PostMessageW(GetDlgItem(window, SLOT_SELECTOR_ID_BASE + script.clicks[i]), BM_CLICK, 0, 0);
-      HBITMAP shown = nullptr;
-      Eventually([&] {
-        shown = reinterpret_cast<HBITMAP>(SendMessageW(shotView, STM_GETIMAGE, IMAGE_BITMAP, 0));
-        return script.shownWhen[i](shown);
-      });
-      SendMessageW(window, WM_NULL, 0, 0);  // let the resize land
-      seen->shownAfterClick.push_back(shown);
+      if (!WaitFor([&] { return pumps_ > pumpsBefore; },
+                   "the window to show selector " + std::to_string(script.clicks[i]))) {
+        break;
+      }
+      seen->shownAfterClick.push_back(
+          reinterpret_cast<HBITMAP>(SendMessageW(shotView, STM_GETIMAGE, IMAGE_BITMAP, 0)));
       seen->sizeAfterClick.push_back(SizeOf(shotView));
       int checked = -1;
       for (int k = 0; k < SLOT_SELECTOR_COUNT; ++k) {
@@ -247,7 +246,7 @@ class ComparisonWindowTest : public ::testing::Test {
   Text driveList_ = u"C:\\ 100 GB\nModel one\nZ:\\ 50 GB\nModel two";
   HWND main_ = nullptr;
   HWND caption_ = nullptr;
-  int pumps_ = 0;
+  std::atomic<int> pumps_ = 0;
   std::vector<uint32_t> pauses_;
 };
 
@@ -258,9 +257,6 @@ TEST_F(ComparisonWindowTest, BeforeARunShowsEveryElementAndTheEmptySlot) {
   const HBITMAP empty = context_.emptySlotPicture;
   const HBITMAP raid = context_.referenceShots[2];
   script.clicks = {3, 8, 14, 1, 0};
-  script.shownWhen = {[=](HBITMAP b) { return b == raid; }, [=](HBITMAP b) { return b == empty; },
-                      [=](HBITMAP b) { return b == empty; }, [=](HBITMAP b) { return b != nullptr; },
-                      [=](HBITMAP b) { return b == empty; }};
   const Seen seen = OpenAndWatch(script);
 
   ASSERT_TRUE(seen.opened);
@@ -337,7 +333,6 @@ TEST_F(ComparisonWindowTest, AfterARunShowsTheSpeedAndTheSnapshotReadAfreshEachT
   script.beforeClick = {[] { WriteBmpFile("this_sys.bmp", 320, 200); }, nullptr,
                         [] { DeleteFileW(L"this_sys.bmp"); }};
   const HBITMAP raid = context_.referenceShots[2];
-  script.shownWhen = {ownFile, [=](HBITMAP b) { return b == raid; }, [](HBITMAP) { return true; }};
   const Seen seen = OpenAndWatch(script);
 
   ASSERT_TRUE(seen.opened);
@@ -347,6 +342,7 @@ TEST_F(ComparisonWindowTest, AfterARunShowsTheSpeedAndTheSnapshotReadAfreshEachT
   ASSERT_EQ(seen.shownAfterClick.size(), 3u);
   EXPECT_TRUE(ownFile(seen.shownAfterClick[0]));
   EXPECT_EQ(seen.sizeAfterClick[0], (PictureSize{320, 200}));
+  EXPECT_EQ(seen.shownAfterClick[1], raid);
   EXPECT_EQ(seen.shownAfterClick[2], nullptr);  // deleted by hand: no picture, no message
   EXPECT_EQ(seen.sizeAfterClick[2], (PictureSize{0, 0}));
   EXPECT_EQ(seen.checkedAfterClick.back(), 0);

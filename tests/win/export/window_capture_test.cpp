@@ -4,13 +4,30 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdlib>
 #include <filesystem>
+#include <new>
 #include <string>
 
 #include "engine/program_identity.h"
 #include "export/bmp_file.h"
 #include "export/window_snapshot.h"
 #include "platform/window_capture.h"
+#include "tests/support/scratch_folder.h"
+
+// This program's allocations, so that a test can make the large ones fail
+// as they do when the memory runs out.
+std::atomic<size_t> refusedFrom{0};  // allocations of this size and more fail; 0: none
+
+void* operator new(size_t size) {
+  const size_t limit = refusedFrom.load();
+  if (limit != 0 && size >= limit) throw std::bad_alloc();
+  if (void* memory = std::malloc(size != 0 ? size : 1)) return memory;
+  throw std::bad_alloc();
+}
+void operator delete(void* memory) noexcept { std::free(memory); }
+void operator delete(void* memory, size_t) noexcept { std::free(memory); }
 
 namespace qm {
 namespace {
@@ -124,18 +141,33 @@ TEST(WindowCapture, NoWindowNoPicture) {
 
 TEST(WindowCapture, OwnSnapshotOfTheMainWindow) {
   TestWindow test;
-  const auto folder = std::filesystem::temp_directory_path() / "qm_export_capture";
-  std::filesystem::create_directories(folder);
-  const auto previous = std::filesystem::current_path();
-  std::filesystem::current_path(folder);
+  ScratchFolder folder;
   ExportHooks hooks{[](const Text&) {}, [] {}, MainWindowCapture()};
   EXPECT_TRUE(SaveOwnSnapshot(hooks));
   RECT outer;
   GetWindowRect(test.window, &outer);
   const auto bytes = std::filesystem::file_size("this_sys.bmp");
   EXPECT_EQ(bytes, 54 + RowBytes(outer.right - outer.left) * (outer.bottom - outer.top));
-  std::filesystem::current_path(previous);
-  std::filesystem::remove_all(folder);
+}
+
+// Out of memory for the copy of the picture: no picture, no file, no
+// message, and the program goes on.
+TEST(WindowCapture, NoMemoryForThePictureNoSnapshot) {
+  TestWindow test;
+  ScratchFolder folder;
+  int messages = 0;
+  ExportHooks hooks{[&](const Text&) { ++messages; }, [] {}, MainWindowCapture()};
+  Picture24 picture;
+  refusedFrom = 64 * 1024;  // the window's picture is larger than this
+  const CaptureResult captured = CaptureWindow(FindTopLevelWindow(PROGRAM_TITLE), &picture);
+  const bool saved = SaveOwnSnapshot(hooks);
+  refusedFrom = 0;
+  EXPECT_EQ(captured, CaptureResult::NoPicture);
+  EXPECT_EQ(picture.width, 0);
+  EXPECT_TRUE(picture.pixels.empty());
+  EXPECT_FALSE(saved);
+  EXPECT_FALSE(std::filesystem::exists("this_sys.bmp"));
+  EXPECT_EQ(messages, 0);
 }
 
 }  // namespace

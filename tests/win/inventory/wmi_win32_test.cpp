@@ -12,6 +12,7 @@
 
 #include "inventory/system_info_panel.h"
 #include "inventory/wmi_query.h"
+#include "tests/support/wait_for.h"
 
 namespace qm {
 namespace {
@@ -52,12 +53,11 @@ struct SeenBox {
 
 SeenBox PressOkOnBox(const wchar_t* caption) {
   SeenBox seen;
-  for (int tries = 0; tries < 500 && !seen.found; ++tries) {
-    HWND box = FindWindowW(L"#32770", caption);
-    if (box == nullptr) {
-      Sleep(10);
-      continue;
-    }
+  HWND box = nullptr;
+  // Shown once its text and buttons are in place.
+  WaitFor([&] { return (box = FindWindowW(L"#32770", caption)) != nullptr && IsWindowVisible(box); },
+          "the failure box");
+  if (box != nullptr) {
     seen.found = true;
     seen.owner = GetWindow(box, GW_OWNER);
     wchar_t text[256] = {};

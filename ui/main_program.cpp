@@ -1,0 +1,10 @@
+#include "ui/main_program.h"
+
+namespace qm {
+
+MainProgram& Program() {
+  static MainProgram program;
+  return program;
+}
+
+}  // namespace qm
