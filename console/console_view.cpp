@@ -12,7 +12,6 @@ namespace {
 constexpr int SPEED_BAR_MAXIMUM = 170;
 constexpr int SPEED_BAR_CELLS = 34;
 constexpr int COUNTDOWN_MAXIMUM = 5;
-constexpr Rgb ROW_TEXT = {138, 255, 138};
 
 std::string Padded(const Text& text, size_t width) {
   std::string line = Utf8(text);

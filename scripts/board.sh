@@ -5,13 +5,6 @@
 #   bash scripts/board.sh --db postgresql://user@host:5432/board --listen 0.0.0.0:8080
 # Ctrl+C ends it cleanly.
 set -euo pipefail
-here=$PWD
 repo=$(cd "$(dirname "$0")/.." && pwd)
-(
-  cd "$repo"
-  bash scripts/setup.sh --build-only
-  cmake --preset native >/dev/null
-  cmake --build --preset native -j"$(nproc)" --target quillmark-results >/dev/null
-) >&2
-cd "$here"
+bash "$repo/scripts/build-native.sh" quillmark-results
 exec "$repo/build/native/quillmark-results" serve "$@"
