@@ -13,6 +13,7 @@
 #include "tests/e2e/comparison_after_run.h"
 #include "tests/e2e/comparison_support.h"
 #include "tests/e2e/driver.h"
+#include "tests/support/wait_for.h"
 #include "ui/resource.h"
 
 namespace e2e {
@@ -275,7 +276,15 @@ HWND StartupNotice(App& app) {
   if (icon) {
     RECT where = {};
     GetWindowRect(icon, &where);
-    double match = IconMatch(LoadIconW(nullptr, MAKEINTRESOURCEW(32516)), where);  // IDI_INFORMATION
+    // The box can be found before Wine has painted its icon: wait for it.
+    const HICON information = LoadIconW(nullptr, MAKEINTRESOURCEW(32516));  // IDI_INFORMATION
+    double match = 0;
+    qm::WaitFor(
+        [&] {
+          match = IconMatch(information, where);
+          return match > 0.95;
+        },
+        "the notice's icon to be painted");
     Check(match > 0.95, "the icon is the information icon", std::to_string(match));
   }
   Check(WaitMainWindow(app, 30000) != nullptr, "main window complete before the notice");
