@@ -33,6 +33,11 @@ const char* const POSTGRES_MIGRATIONS[POSTGRES_SCHEMA_VERSION] = {
     " END $$;"
     "CREATE TRIGGER results_counted AFTER INSERT OR DELETE ON results"
     " FOR EACH ROW EXECUTE FUNCTION results_counted();"
+    // Vacuumed after each 1 % of new rows rather than 20 %: an unfiltered
+    // page reads the speed index alone only where the visibility map marks
+    // the rows' pages as seen by all, and a board mostly inserts.
+    "ALTER TABLE results SET (autovacuum_vacuum_insert_scale_factor = 0.01,"
+    " autovacuum_analyze_scale_factor = 0.02);"
     // The planner's figures for the new table and for results as it stands.
     "ANALYZE results; ANALYZE result_count;",
 };
