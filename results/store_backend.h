@@ -37,6 +37,16 @@ struct StoreBackend {
   "report_sha256, edition, processor, board, graphics, total_memory, os_name, os_build, " \
   "drive_under_test, drive_capacity, drive_model, speed_text, submitted_utc"
 constexpr size_t RECORD_TEXT_COUNT = 13;
+
+// The unfiltered listing in both dialects: LIMIT and OFFSET bind the first
+// and second parameters.
+#define QM_LIST_ALL_RESULTS(LIMIT, OFFSET)                                          \
+  "SELECT r.id, " QM_RECORD_TEXT_COLUMNS                                            \
+  ", average_ms FROM"                                                               \
+  " (SELECT id FROM results ORDER BY average_ms, id LIMIT " LIMIT " OFFSET " OFFSET \
+  ") AS p"                                                                          \
+  " JOIN results AS r ON r.id = p.id ORDER BY average_ms, r.id"
+
 std::array<std::string*, RECORD_TEXT_COUNT> RecordTexts(ResultRecord* record);
 std::array<const std::string*, RECORD_TEXT_COUNT> RecordTexts(const ResultRecord& record);
 
@@ -48,8 +58,10 @@ enum StoreStatement {
   GET_RESULT,
   COUNT_RESULTS,
   LIST_RESULTS,
-  // The same two without a filter: the leaderboard's usual case, answered
-  // from the speed index alone instead of a pass over every stored row.
+  // The same two without a filter: the leaderboard's usual case. The total
+  // is the count the schema keeps beside the results, and the page's ids
+  // come from the speed index alone before any row is read, so a deep
+  // page skips index entries rather than whole rows.
   COUNT_ALL_RESULTS,
   LIST_ALL_RESULTS,
   DRIVE_AVERAGES,

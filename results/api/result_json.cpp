@@ -21,6 +21,17 @@ nlohmann::json ResultSummaryJson(const ResultRecord& r) {
           {"reportSha256", r.reportSha256}};
 }
 
+std::string ResultListJson(const ResultPage& page, int64_t offset, int64_t limit) {
+  // The keys in the order of nlohmann's objects (sorted), as one tree dumps them.
+  std::string text =
+      "{\"limit\":" + std::to_string(limit) + ",\"offset\":" + std::to_string(offset) + ",\"results\":[";
+  for (size_t i = 0; i < page.results.size(); ++i) {
+    if (i > 0) text += ',';
+    text += DumpJson(ResultSummaryJson(page.results[i]));
+  }
+  return text + "],\"total\":" + std::to_string(page.total) + "}";
+}
+
 nlohmann::json ResultDetailJson(const ResultRecord& r) {
   nlohmann::json json = ResultSummaryJson(r);
   json["report"] = r.report;

@@ -12,6 +12,12 @@ namespace qm {
 // A result as listed: every field but the report and the validation file.
 nlohmann::json ResultSummaryJson(const ResultRecord& record);
 
+// The text of GET /api/results: {"limit", "offset", "results", "total"},
+// exactly as DumpJson gives that object, but written one result at a time
+// (a page's whole tree, built and torn down, costs more than reading the
+// page from the database).
+std::string ResultListJson(const ResultPage& page, int64_t offset, int64_t limit);
+
 // One result with its report text and the address of its validation file.
 nlohmann::json ResultDetailJson(const ResultRecord& record);
 

@@ -49,10 +49,8 @@ void ListResultsJson(BoardContext* context, const httplib::Request& req, httplib
   ResultPage page;
   if (ListResults(context->store, query, &page) != StoreStatus::Ok)
     return SendApiError(res, 503, "the results could not be read; try again later");
-  nlohmann::json results = nlohmann::json::array();
-  for (const ResultRecord& record : page.results) results.push_back(ResultSummaryJson(record));
-  SendJson(res, 200,
-           {{"total", page.total}, {"offset", query.offset}, {"limit", query.limit}, {"results", results}});
+  res.status = 200;
+  res.set_content(ResultListJson(page, query.offset, query.limit), "application/json");
 }
 
 void GetResultJson(BoardContext* context, const httplib::Request& req, httplib::Response& res) {

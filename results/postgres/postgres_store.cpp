@@ -32,9 +32,8 @@ const char* const STATEMENT_SQL[STATEMENT_COUNT] = {
     "SELECT count(*) FROM results" QM_LISTING_FILTER,
     "SELECT id, " QM_RECORD_TEXT_COLUMNS ", average_ms FROM results" QM_LISTING_FILTER
     " ORDER BY average_ms, id LIMIT $3 OFFSET $4",
-    "SELECT count(*) FROM results",
-    "SELECT id, " QM_RECORD_TEXT_COLUMNS
-    ", average_ms FROM results ORDER BY average_ms, id LIMIT $1 OFFSET $2",
+    "SELECT sum(n)::bigint FROM result_count",
+    QM_LIST_ALL_RESULTS("$1", "$2"),
     "SELECT drive_model, average_ms FROM results ORDER BY drive_model COLLATE \"C\", average_ms",
     "SELECT average_ms FROM results",
 };

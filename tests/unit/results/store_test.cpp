@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <thread>
+#include <vector>
 
 #include "results/postgres/postgres_schema.h"
 #include "results/result_store.h"
@@ -258,29 +259,33 @@ TEST_P(Store, ResultsSurviveReopening) {
   EXPECT_GT(Add(Record("next", 1600)), id);
 }
 
-// The first schema, with one result in it, as an older board left it.
-bool MakeVersionOneDatabase(const std::string& kind, const std::string& url, std::string* error) {
+// A database at an older schema version, with one result in it that was
+// stored at the first version, as older boards left it.
+bool MakeOlderDatabase(const std::string& kind, const std::string& url, int version, std::string* error) {
   const std::string insert =
       "INSERT INTO results (report_sha256, edition, processor, board, graphics, total_memory, os_name, "
       "os_build, drive_under_test, drive_capacity, drive_model, average_ms, speed_text, submitted_utc, "
       "report, "
       "validation_file) VALUES ('old', 'Linux', 'Old CPU', '', '', '', 'Debian', '6', '/', '1.000', 'Old "
       "Drive', 900, '2.222', '2026-01-01T00:00:00Z', 'r', 'v')";
+  const char* const* migrations = kind == "sqlite" ? SQLITE_MIGRATIONS : POSTGRES_MIGRATIONS;
+  std::vector<std::string> steps = {migrations[0], insert};
+  for (int step = 1; step < version; ++step) steps.push_back(migrations[step]);
   if (kind == "sqlite") {
+    steps.push_back("PRAGMA user_version = " + std::to_string(version));
     sqlite3* db = nullptr;
     bool ok = sqlite3_open(url.substr(7).c_str(), &db) == SQLITE_OK;
-    for (const std::string& sql :
-         {std::string(SQLITE_MIGRATIONS[0]), insert, std::string("PRAGMA user_version = 1")})
+    for (const std::string& sql : steps)
       ok = ok && sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
     if (!ok) *error = sqlite3_errmsg(db);
     sqlite3_close(db);
     return ok;
   }
+  steps.insert(steps.begin(), "CREATE TABLE schema_version (version INTEGER NOT NULL)");
+  steps.push_back("INSERT INTO schema_version VALUES (" + std::to_string(version) + ")");
   PGconn* connection = PQconnectdb(url.c_str());
   bool ok = PQstatus(connection) == CONNECTION_OK;
-  for (const std::string& sql :
-       {std::string("CREATE TABLE schema_version (version INTEGER NOT NULL)"),
-        std::string(POSTGRES_MIGRATIONS[0]), insert, std::string("INSERT INTO schema_version VALUES (1)")}) {
+  for (const std::string& sql : steps) {
     if (!ok) break;
     PGresult* result = PQexec(connection, sql.c_str());
     ok = PQresultStatus(result) == PGRES_COMMAND_OK;
@@ -294,24 +299,29 @@ bool MakeVersionOneDatabase(const std::string& kind, const std::string& url, std
 TEST_P(Store, AnOlderSchemaIsMigratedWithItsResults) {
   CloseResultStore(store);
   store = nullptr;
-  TestDatabase older(GetParam());
-  std::string error;
-  ASSERT_TRUE(MakeVersionOneDatabase(GetParam(), older.url, &error)) << error;
-  store = OpenResultStore(older.url, &error);
-  ASSERT_NE(store, nullptr) << error;
-  ResultPage found = List("old drive");  // the search key was filled in for it
-  ASSERT_EQ(found.total, 1);
-  EXPECT_EQ(found.results[0].processor, "Old CPU");
-  EXPECT_EQ(found.results[0].averageMs, 900);
-  ResultRecord newer = Record("new", 800);
-  ASSERT_EQ(AddResult(store, &newer), StoreStatus::Ok) << StoreError(store);
-  EXPECT_EQ(Ids(List()), (std::vector<int64_t>{newer.id, found.results[0].id}));
-  CloseResultStore(store);
-  store = OpenResultStore(older.url, &error);  // at the newest version now: opening again changes nothing
-  ASSERT_NE(store, nullptr) << error;
-  EXPECT_EQ(List().total, 2);
-  CloseResultStore(store);
-  store = nullptr;
+  const int newest = GetParam() == "sqlite" ? SQLITE_SCHEMA_VERSION : POSTGRES_SCHEMA_VERSION;
+  for (int version = 1; version < newest; ++version) {
+    SCOPED_TRACE("from version " + std::to_string(version));
+    TestDatabase older(GetParam());
+    std::string error;
+    ASSERT_TRUE(MakeOlderDatabase(GetParam(), older.url, version, &error)) << error;
+    store = OpenResultStore(older.url, &error);
+    ASSERT_NE(store, nullptr) << error;
+    ResultPage found = List("old drive");  // the search key was filled in for it
+    ASSERT_EQ(found.total, 1);
+    EXPECT_EQ(found.results[0].processor, "Old CPU");
+    EXPECT_EQ(found.results[0].averageMs, 900);
+    EXPECT_EQ(List().total, 1);  // the kept count starts from the stored results
+    ResultRecord newer = Record("new", 800);
+    ASSERT_EQ(AddResult(store, &newer), StoreStatus::Ok) << StoreError(store);
+    EXPECT_EQ(Ids(List()), (std::vector<int64_t>{newer.id, found.results[0].id}));
+    CloseResultStore(store);
+    store = OpenResultStore(older.url, &error);  // at the newest version now: opening again changes nothing
+    ASSERT_NE(store, nullptr) << error;
+    EXPECT_EQ(List().total, 2);
+    CloseResultStore(store);
+    store = nullptr;
+  }
 }
 
 TEST_P(Store, ANewerSchemaIsRefused) {

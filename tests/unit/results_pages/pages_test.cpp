@@ -8,6 +8,7 @@
 
 #include "engine/reference_drives.h"
 #include "platform/text.h"
+#include "results/api/result_json.h"
 #include "results/pages/drive_pages.h"
 #include "results/pages/html_text.h"
 #include "results/pages/leaderboard_page.h"
@@ -164,6 +165,23 @@ TEST(Pages, HostileFieldsAreEscapedEverywhere) {
     EXPECT_EQ(html.find("<script"), std::string::npos);
     EXPECT_EQ(html.find(" style="), std::string::npos) << "inline style, refused by the pages' policy";
     EXPECT_NE(html.find("&lt;img src=x onerror=alert(1)&gt;&quot;&#39;&amp;"), std::string::npos);
+  }
+}
+
+// The listing written a result at a time is the text of the one tree it
+// stands for, quotes, control characters and broken UTF-8 included.
+TEST(ResultListJson, TheTextOfTheWholeTree) {
+  ResultRecord odd = Result(7, 900, "quote \" back \\ line\n tab\t \x01 \xff\xfe end");
+  odd.processor = "\xe2\x82";  // a cut multibyte character
+  for (const std::vector<ResultRecord>& results :
+       {std::vector<ResultRecord>{}, {Result(1, 500, "A")}, {Result(1, 500, "A"), odd}}) {
+    ResultPage page;
+    page.total = 100000;
+    page.results = results;
+    nlohmann::json list = nlohmann::json::array();
+    for (const ResultRecord& record : results) list.push_back(ResultSummaryJson(record));
+    const nlohmann::json tree = {{"total", page.total}, {"offset", 49950}, {"limit", 50}, {"results", list}};
+    EXPECT_EQ(ResultListJson(page, 49950, 50), DumpJson(tree));
   }
 }
 
