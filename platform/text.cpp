@@ -81,40 +81,53 @@ std::string Utf8(TextView text) {
   return out;
 }
 
+uint32_t DecodeUtf8(std::string_view bytes, size_t at, size_t* length) {
+  const auto byte = [&](size_t i) { return static_cast<uint8_t>(bytes[i]); };
+  const uint8_t lead = byte(at);
+  *length = 1;
+  if (lead < 0x80) return lead;
+  size_t size;
+  uint32_t code;
+  uint32_t lowest;
+  if ((lead & 0xE0) == 0xC0) {
+    size = 2, code = lead & 0x1F, lowest = 0x80;
+  } else if ((lead & 0xF0) == 0xE0) {
+    size = 3, code = lead & 0x0F, lowest = 0x800;
+  } else if ((lead & 0xF8) == 0xF0) {
+    size = 4, code = lead & 0x07, lowest = 0x10000;
+  } else {
+    return INVALID_UTF8;
+  }
+  if (bytes.size() - at < size) return INVALID_UTF8;
+  for (size_t i = 1; i < size; ++i) {
+    if ((byte(at + i) & 0xC0) != 0x80) return INVALID_UTF8;
+    code = code << 6 | (byte(at + i) & 0x3F);
+  }
+  if (code < lowest || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return INVALID_UTF8;
+  *length = size;
+  return code;
+}
+
+bool IsUtf8Text(std::string_view bytes) {
+  size_t at = 0;
+  while (at < bytes.size()) {
+    size_t length;
+    const uint32_t code = DecodeUtf8(bytes, at, &length);
+    if (code == INVALID_UTF8 || code == 0) return false;
+    at += length;
+  }
+  return true;
+}
+
 Text FromUtf8(std::string_view utf8) {
   Text out;
   out.reserve(utf8.size());
-  size_t i = 0;
-  while (i < utf8.size()) {
-    auto byte = static_cast<unsigned char>(utf8[i]);
-    int extra = byte < 0x80           ? 0
-                : (byte >> 5) == 0x6  ? 1
-                : (byte >> 4) == 0xE  ? 2
-                : (byte >> 3) == 0x1E ? 3
-                                      : -1;
-    if (extra < 0 || i + static_cast<size_t>(extra) >= utf8.size()) {  // stray or truncated
-      out.push_back(static_cast<char16_t>(REPLACEMENT));
-      ++i;
-      continue;
-    }
-    uint32_t cp = extra == 0 ? byte : byte & (0x3F >> extra);
-    bool valid = true;
-    for (int k = 1; k <= extra; ++k) {
-      auto next = static_cast<unsigned char>(utf8[i + k]);
-      if ((next & 0xC0) != 0x80) {
-        valid = false;
-        break;
-      }
-      cp = (cp << 6) | (next & 0x3F);
-    }
-    static constexpr uint32_t MIN_FOR_LENGTH[] = {0, 0x80, 0x800, 0x10000};
-    if (!valid || cp < MIN_FOR_LENGTH[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-      out.push_back(static_cast<char16_t>(REPLACEMENT));
-      ++i;
-      continue;
-    }
-    AppendUtf16(out, cp);
-    i += static_cast<size_t>(extra) + 1;
+  size_t at = 0;
+  while (at < utf8.size()) {
+    size_t length;
+    const uint32_t code = DecodeUtf8(utf8, at, &length);
+    AppendUtf16(out, code == INVALID_UTF8 ? REPLACEMENT : code);
+    at += length;
   }
   return out;
 }

@@ -18,6 +18,19 @@ Text Ascii(std::string_view ascii);
 Text DecimalText(int64_t value);
 Text DecimalText(uint64_t value);
 
+// The one UTF-8 decoder: every reader of UTF-8 bytes goes through it and
+// keeps its own rule for what is not well formed (escape, replace or refuse).
+// Returns the code point of the sequence at bytes[at] and its length in
+// *length; INVALID_UTF8, with *length 1, when no well-formed sequence starts
+// there: a stray continuation byte, a truncated sequence, an overlong form,
+// a surrogate or a value beyond U+10FFFF.
+constexpr uint32_t INVALID_UTF8 = 0xFFFFFFFF;
+uint32_t DecodeUtf8(std::string_view bytes, size_t at, size_t* length);
+
+// Whether bytes are well-formed UTF-8 text, with no NUL, which no text of
+// the program holds.
+bool IsUtf8Text(std::string_view bytes);
+
 // UTF-8 <-> UTF-16. Unpaired surrogates and invalid bytes become U+FFFD.
 std::string Utf8(TextView text);
 Text FromUtf8(std::string_view utf8);

@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "results/report_check.h"
+#include "export/report_check.h"
 #include "results/submission.h"
 
 namespace qm {

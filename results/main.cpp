@@ -16,7 +16,7 @@
 #include "engine/program_identity.h"
 #include "platform/text.h"
 #include "results/import_files.h"
-#include "results/serve.h"
+#include "results/http/serve.h"
 
 namespace qm {
 namespace {

@@ -5,23 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "export/report_fields.h"
+
 namespace qm {
 
-struct ResultRecord {
+// The report's own fields, and what the board adds to them.
+struct ResultRecord : ReportFields {
   int64_t id = 0;                // given by the store
   std::string reportSha256;      // lower-case hex of the report bytes; one result per report
-  std::string edition;           // "Windows" or "Linux", told by the form of the drive under test
-  std::string processor;         // every text below is UTF-8, as the sender wrote it: escape on output
-  std::string board;
-  std::string graphics;
-  std::string totalMemory;
-  std::string osName;
-  std::string osBuild;
-  std::string driveUnderTest;    // "C:\" or a mount point
-  std::string driveCapacity;     // the drive list's capacity text, "251.972" or "---"
-  std::string driveModel;        // the drive list's model text, may be empty
-  int64_t averageMs = 0;         // > 0
-  std::string speedText;         // the report's "MB/s: " text, "1.329"
   std::string submittedUtc;      // "2026-12-10T08:01:02Z", given by the store
   std::string report;            // the decrypted report bytes
   std::string validationFile;    // the .verify bytes as received

@@ -1,6 +1,6 @@
 #include "results/submission.h"
 
-#include "results/report_check.h"
+#include "export/report_check.h"
 #include "results/report_hash.h"
 
 namespace qm {

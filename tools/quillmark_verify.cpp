@@ -18,7 +18,7 @@
 #include "export/whole_file.h"
 #include "platform/standard_output.h"
 #include "platform/text.h"
-#include "results/report_check.h"
+#include "export/report_check.h"
 
 namespace qm {
 namespace {
@@ -47,7 +47,7 @@ int Run(const std::vector<Text>& args) {
     return EXIT_MALFORMED;
   }
   std::string report;
-  ResultRecord fields;
+  ReportFields fields;
   const ValidationVerdict check = CheckValidationFile(file, &report, &fields);
   const bool emptyReport = check.file == ValidationCheck::Valid && report.empty();
   if (!check.passed() && !emptyReport) {

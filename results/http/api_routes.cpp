@@ -1,7 +1,7 @@
 // The JSON API: uploads, listings, one result, the drive models, health.
 #include <httplib.h>
 
-#include "results/api/result_json.h"
+#include "results/pages/result_json.h"
 #include "results/http/board_context.h"
 #include "results/http/http_replies.h"
 #include "results/http/request_values.h"

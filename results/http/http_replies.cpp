@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "results/api/result_json.h"
+#include "results/pages/result_json.h"
 #include "results/pages/html_text.h"
 #include "results/pages/page_frame.h"
 

@@ -2,41 +2,13 @@
 
 #include <cstdint>
 
+#include "platform/text.h"
+
 namespace qm {
 
 namespace {
 
 constexpr char REPLACEMENT[] = "\xEF\xBF\xBD";
-
-// Length of the well-formed UTF-8 sequence at text[i], 0 when there is none;
-// the code point in *codePoint.
-size_t SequenceAt(std::string_view text, size_t i, uint32_t* codePoint) {
-  const auto byte = [&](size_t k) { return static_cast<uint8_t>(text[k]); };
-  const uint8_t lead = byte(i);
-  size_t length = 0;
-  uint32_t value = 0;
-  uint32_t minimum = 0;
-  if (lead < 0x80) {
-    *codePoint = lead;
-    return 1;
-  } else if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2, value = lead & 0x1F, minimum = 0x80;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3, value = lead & 0x0F, minimum = 0x800;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4, value = lead & 0x07, minimum = 0x10000;
-  } else {
-    return 0;
-  }
-  if (i + length > text.size()) return 0;
-  for (size_t k = 1; k < length; ++k) {
-    if ((byte(i + k) & 0xC0) != 0x80) return 0;
-    value = (value << 6) | (byte(i + k) & 0x3F);
-  }
-  if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return 0;
-  *codePoint = value;
-  return length;
-}
 
 bool Hidden(uint32_t c) {
   if (c == '\t' || c == '\n') return false;
@@ -51,9 +23,9 @@ std::string CleanText(std::string_view text) {
   clean.reserve(text.size());
   size_t i = 0;
   while (i < text.size()) {
-    uint32_t c = 0;
-    const size_t length = SequenceAt(text, i, &c);
-    if (length == 0) {
+    size_t length;
+    const uint32_t c = DecodeUtf8(text, i, &length);
+    if (c == INVALID_UTF8) {
       clean += REPLACEMENT;
       ++i;
       continue;

@@ -5,4 +5,4 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 cmake --build --preset native -j"$(nproc)" --target quillmark-results make_board_file
-/usr/bin/python3 tests/browser/board_browser.py build/native
+/usr/bin/python3 tests/board/board_browser.py build/native

@@ -8,7 +8,7 @@
 
 #include "engine/reference_drives.h"
 #include "platform/text.h"
-#include "results/api/result_json.h"
+#include "results/pages/result_json.h"
 #include "results/pages/drive_pages.h"
 #include "results/pages/html_text.h"
 #include "results/pages/leaderboard_page.h"

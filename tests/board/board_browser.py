@@ -4,7 +4,7 @@ files through /submit, land on the result page, find the drive on the
 leaderboard and in the chart, search, and see a refused file's reason.
 Screenshots go to build/e2e-artifacts/board-*.png.
 
-    /usr/bin/python3 tests/browser/board_browser.py BUILD_DIR
+    /usr/bin/python3 tests/board/board_browser.py BUILD_DIR
 """
 import os
 import re

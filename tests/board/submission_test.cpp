@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "export/validation_check.h"
-#include "fixtures.h"
-#include "results/report_check.h"
+#include "tests/support/report_fixtures.h"
+#include "export/report_check.h"
 #include "results/report_hash.h"
 #include "results/submission.h"
 #include "tests/support/result_samples.h"

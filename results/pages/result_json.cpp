@@ -1,4 +1,4 @@
-#include "results/api/result_json.h"
+#include "results/pages/result_json.h"
 
 namespace qm {
 

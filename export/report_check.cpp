@@ -1,4 +1,4 @@
-#include "results/report_check.h"
+#include "export/report_check.h"
 
 #include <cstdint>
 #include <vector>
@@ -6,7 +6,7 @@
 #include "drives/capacity.h"
 #include "engine/program_identity.h"
 #include "engine/speed.h"
-#include "results/utf8_check.h"
+#include "platform/text.h"
 
 namespace qm {
 namespace {
@@ -96,7 +96,7 @@ std::string JoinedBoard(std::string_view maker, std::string_view model) {
 
 // The lines of the system information panel in the order the program adds
 // them, then the empty record of the line index past the last one.
-bool ReadSystemLines(RecordReader& reader, ResultRecord* fields) {
+bool ReadSystemLines(RecordReader& reader, ReportFields* fields) {
   std::string_view processor, type, cores, threads, l2, l3, maker, model, version, serial, gpu, gpuRam,
       gpuDriver, banks, osName, osBuild;
   if (!reader.labelled("CPU Name: ", &processor) || !reader.labelled("CPU Type: ", &type) ||
@@ -150,7 +150,7 @@ bool IsMountPoint(std::string_view drive) { return !drive.empty() && drive[0] ==
 
 // The drive under test as the record gives it; Windows when it is a drive
 // letter's root, Linux when it is a mount point.
-bool ReadDriveTest(RecordReader& reader, ResultRecord* fields) {
+bool ReadDriveTest(RecordReader& reader, ReportFields* fields) {
   std::string_view drive;
   if (!reader.labelled(DRIVE_TEST, "\r", &drive)) return false;
   if (IsDriveLetterRoot(drive))
@@ -176,7 +176,7 @@ std::vector<std::string_view> Split(std::string_view text, char separator) {
 // and colon ("C:" for "C:\") or the mount point itself. A description ends
 // in the capacity (or the volume's stand-in for it), the model and the
 // layout line; one of a drive of unknown type has no such lines.
-bool FindDriveEntry(std::string_view list, ResultRecord* fields) {
+bool FindDriveEntry(std::string_view list, ReportFields* fields) {
   const std::string_view drive = fields->driveUnderTest;
   const std::string_view name = IsDriveLetterRoot(drive) ? drive.substr(0, 2) : drive;
   for (std::string_view description : Split(list, '\r')) {
@@ -213,7 +213,7 @@ bool FindClosingRecords(std::string_view report, size_t after, ClosingRecords* c
   return true;
 }
 
-ReportCheck CheckClosingRecords(const ClosingRecords& closing, ResultRecord* fields) {
+ReportCheck CheckClosingRecords(const ClosingRecords& closing, ReportFields* fields) {
   std::string_view average = closing.average;
   uint64_t averageMs = 0;
   if (!StartsWith(average, AVERAGE)) return ReportCheck::Average;
@@ -249,14 +249,14 @@ const char* ReportCheckName(ReportCheck check) {
   return "unknown";
 }
 
-ReportCheck CheckReport(std::string_view report, ResultRecord* fields) {
+ReportCheck CheckReport(std::string_view report, ReportFields* fields) {
   if (report.size() > MAX_REPORT_BYTES) return ReportCheck::Size;
   if (!IsUtf8Text(report)) return ReportCheck::Utf8;
   const std::string title = Utf8(PROGRAM_TITLE) + "\r\r\n";
   if (!StartsWith(report, title)) return ReportCheck::Title;
 
   // Filled into a copy, so that a report that fails changes nothing.
-  ResultRecord found = *fields;
+  ReportFields found = *fields;
   RecordReader reader{report, title.size()};
   if (!ReadSystemLines(reader, &found)) return ReportCheck::SystemLines;
   if (!ReadDriveTest(reader, &found)) return ReportCheck::DriveTest;
@@ -272,7 +272,7 @@ ReportCheck CheckReport(std::string_view report, ResultRecord* fields) {
   return ReportCheck::Passed;
 }
 
-ValidationVerdict CheckValidationFile(const std::string& file, std::string* report, ResultRecord* fields) {
+ValidationVerdict CheckValidationFile(const std::string& file, std::string* report, ReportFields* fields) {
   ValidationVerdict verdict;
   report->clear();
   if (file.size() > MAX_VALIDATION_FILE_BYTES) {

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "fixtures.h"
-#include "program_run.h"
+#include "tests/support/report_fixtures.h"
+#include "tests/support/program_run.h"
 #include "tests/support/result_samples.h"
 #include "tests/support/scratch_folder.h"
 

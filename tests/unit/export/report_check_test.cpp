@@ -6,8 +6,8 @@
 #include <functional>
 
 #include "export/validation_check.h"
-#include "fixtures.h"
-#include "results/report_check.h"
+#include "tests/support/report_fixtures.h"
+#include "export/report_check.h"
 #include "tests/support/result_samples.h"
 
 namespace qm {
@@ -27,7 +27,7 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
 }
 
 TEST(ReportCheck, ConsoleEditionReportGivesItsFields) {
-  ResultRecord fields;
+  ReportFields fields;
   ASSERT_EQ(CheckReport(Decrypted(console_verify()), &fields), ReportCheck::Passed);
   EXPECT_EQ(fields.edition, "Linux");
   EXPECT_EQ(fields.processor, "Intel(R) Xeon(R) Processor");
@@ -43,7 +43,7 @@ TEST(ReportCheck, ConsoleEditionReportGivesItsFields) {
 }
 
 TEST(ReportCheck, WindowsProgramReportUnderWineGivesItsFields) {
-  ResultRecord fields;
+  ReportFields fields;
   ASSERT_EQ(CheckReport(Decrypted(windows_verify()), &fields), ReportCheck::Passed);
   EXPECT_EQ(fields.edition, "Windows");
   EXPECT_EQ(fields.processor, "Intel(R) Xeon(R) Processor");
@@ -61,7 +61,7 @@ TEST(ReportCheck, WindowsProgramReportUnderWineGivesItsFields) {
 
 TEST(ReportCheck, WindowsFormReportGivesItsFields) {
   SampleReport sample;
-  ResultRecord fields;
+  ReportFields fields;
   ASSERT_EQ(CheckReport(SampleReportBytes(sample), &fields), ReportCheck::Passed);
   EXPECT_EQ(fields.edition, "Windows");
   EXPECT_EQ(fields.processor, "AMD Ryzen 7 5800X 8-Core Processor");
@@ -89,7 +89,7 @@ TEST(ReportCheck, MarkupQuotesAndControlCharactersAreKeptAsSent) {
   SampleReport sample;
   sample.processor = u"<script>alert(\"x\")</script> & 'quoted' \u0007\t\u001b[31m \u00e9\u2122";
   sample.driveModel = u"<b>Drive</b>\u0001 \"model\"";
-  ResultRecord fields;
+  ReportFields fields;
   ASSERT_EQ(CheckReport(SampleReportBytes(sample), &fields), ReportCheck::Passed);
   EXPECT_EQ(fields.processor, Utf8(sample.processor));
   EXPECT_EQ(fields.driveModel, Utf8(sample.driveModel));
@@ -152,7 +152,7 @@ TEST(ReportCheck, EachBrokenVariantFailsItsCheck) {
       {"the last CR LF cut", windows.substr(0, windows.size() - 2), ReportCheck::Average},
   };
   for (const Case& c : cases) {
-    ResultRecord fields;
+    ReportFields fields;
     fields.processor = "untouched";
     EXPECT_EQ(CheckReport(c.report, &fields), c.check) << c.what << ": " << ReportCheckName(c.check);
     EXPECT_EQ(fields.processor, "untouched") << c.what;
@@ -163,7 +163,7 @@ TEST(ReportCheck, EachBrokenVariantFailsItsCheck) {
 // sanitizer build watches), and a cut report never passes.
 TEST(ReportCheck, HostileBytesNeverCrashIt) {
   const std::string report = Decrypted(console_verify());
-  ResultRecord fields;
+  ReportFields fields;
   for (size_t size = 0; size < report.size(); ++size)
     EXPECT_NE(CheckReport(report.substr(0, size), &fields), ReportCheck::Passed) << size;
   for (size_t at = 0; at < report.size(); ++at) {
@@ -199,13 +199,13 @@ TEST(ValidationFileCheck, NamesWhatIsWrong) {
   };
   for (const Case& c : cases) {
     std::string report;
-    ResultRecord fields;
+    ReportFields fields;
     ValidationVerdict verdict = CheckValidationFile(c.file, &report, &fields);
     EXPECT_FALSE(verdict.passed()) << c.what;
     EXPECT_EQ(verdict.reason.rfind(c.reason, 0), 0u) << c.what << ": " << verdict.reason;
   }
   std::string report;
-  ResultRecord fields;
+  ReportFields fields;
   ValidationVerdict verdict = CheckValidationFile(good, &report, &fields);
   EXPECT_TRUE(verdict.passed()) << verdict.reason;
   EXPECT_EQ(verdict.reason, "");

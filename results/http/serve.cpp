@@ -1,4 +1,4 @@
-#include "results/serve.h"
+#include "results/http/serve.h"
 
 #include <atomic>
 #include <chrono>

@@ -13,7 +13,7 @@
 #include <string_view>
 
 #include "export/validation_check.h"
-#include "results/result_record.h"
+#include "export/report_fields.h"
 
 namespace qm {
 
@@ -45,7 +45,7 @@ const char* ReportCheckName(ReportCheck check);
 // *fields (edition, processor, board, graphics, totalMemory, osName,
 // osBuild, driveUnderTest, driveCapacity, driveModel, averageMs,
 // speedText); the other fields are left as they are.
-ReportCheck CheckReport(std::string_view report, ResultRecord* fields);
+ReportCheck CheckReport(std::string_view report, ReportFields* fields);
 
 // A validation file from start to verdict: its size, the decryption
 // (export's DecryptValidation, with the program's own key) and the check
@@ -61,6 +61,6 @@ struct ValidationVerdict {
 };
 
 // *report receives the decrypted report (empty unless decryption worked).
-ValidationVerdict CheckValidationFile(const std::string& file, std::string* report, ResultRecord* fields);
+ValidationVerdict CheckValidationFile(const std::string& file, std::string* report, ReportFields* fields);
 
 }  // namespace qm
