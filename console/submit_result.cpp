@@ -1,7 +1,9 @@
 #include "console/submit_result.h"
 
-#include <httplib.h>
+#include <curl/curl.h>
 
+#include <cstdlib>
+#include <mutex>
 #include <nlohmann/json.hpp>
 
 #include "export/whole_file.h"
@@ -9,8 +11,10 @@
 namespace qm {
 namespace {
 
-constexpr int TIMEOUT_SECONDS = 30;
+constexpr long TIMEOUT_SECONDS = 30;
 constexpr size_t MAX_ERROR_TEXT = 300;
+// A board's answer is a line of JSON; more than this is not a board.
+constexpr size_t MAX_ANSWER_BYTES = 1 << 20;
 
 struct BoardUrl {
   std::string origin;  // http://host:port
@@ -40,31 +44,109 @@ std::string Absolute(const BoardUrl& board, const std::string& address) {
 }
 
 // The board's error text: its JSON "error", else the start of the body.
-std::string ErrorText(const httplib::Result& result) {
-  nlohmann::json answer = nlohmann::json::parse(result->body, nullptr, false);
+std::string ErrorText(const std::string& body) {
+  nlohmann::json answer = nlohmann::json::parse(body, nullptr, false);
   std::string text;
   if (answer.is_object() && answer.contains("error") && answer["error"].is_string())
     text = answer["error"].get<std::string>();
   else
-    text = result->body.substr(0, result->body.find('\n'));
+    text = body.substr(0, body.find('\n'));
   if (text.size() > MAX_ERROR_TEXT) text = text.substr(0, MAX_ERROR_TEXT) + "...";
   for (char& c : text)
     if (static_cast<unsigned char>(c) < ' ') c = ' ';
   return text;
 }
 
+struct Exchange {
+  CURLcode result = CURLE_OK;
+  long status = 0;
+  bool connected = false;
+  bool answerTooLong = false;
+  std::string body;
+};
+
 // What went wrong on the way, as a user reads it.
-std::string TransportProblem(httplib::Error error) {
-  switch (error) {
-    case httplib::Error::Connection: return "no connection (is the address right, and the board running?)";
-    case httplib::Error::ConnectionTimeout: return "no connection within 30 s";
-    case httplib::Error::Read: return "the connection broke, or no answer came within 30 s";
-    case httplib::Error::Write: return "the connection broke while the file was being sent";
-    case httplib::Error::SSLConnection: return "the TLS handshake failed";
-    case httplib::Error::SSLLoadingCerts: return "the system's certificates could not be loaded";
-    case httplib::Error::SSLServerVerification: return "its certificate could not be verified";
-    default: return httplib::to_string(error);
+std::string TransportProblem(const Exchange& exchange) {
+  switch (exchange.result) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+    case CURLE_COULDNT_CONNECT: return "no connection (is the address right, and the board running?)";
+    case CURLE_OPERATION_TIMEDOUT:
+      return exchange.connected ? "the connection broke, or no answer came within 30 s"
+                                : "no connection within 30 s";
+    case CURLE_SEND_ERROR: return "the connection broke while the file was being sent";
+    case CURLE_RECV_ERROR:
+    case CURLE_GOT_NOTHING:
+    case CURLE_PARTIAL_FILE: return "the connection broke, or no answer came within 30 s";
+    case CURLE_SSL_CONNECT_ERROR: return "the TLS handshake failed";
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_CERTPROBLEM: return "the system's certificates could not be loaded";
+    case CURLE_PEER_FAILED_VERIFICATION: return "its certificate could not be verified";
+    case CURLE_WRITE_ERROR:
+      if (exchange.answerTooLong) return "its answer was longer than a board's answer can be";
+      break;
+    default: break;
   }
+  return curl_easy_strerror(exchange.result);
+}
+
+size_t KeepAnswer(char* data, size_t size, size_t count, void* user) {
+  Exchange* exchange = static_cast<Exchange*>(user);
+  const size_t bytes = size * count;
+  if (exchange->body.size() + bytes > MAX_ANSWER_BYTES) {
+    exchange->answerTooLong = true;
+    return 0;  // ends the transfer with CURLE_WRITE_ERROR
+  }
+  exchange->body.append(data, bytes);
+  return bytes;
+}
+
+// libcurl reads proxies from the environment by itself but not the CA
+// bundle: these are the names curl and OpenSSL users already set, for a
+// private CA or a company's TLS-inspecting proxy.
+void UseCertificatesFromEnvironment(CURL* curl) {
+  const char* bundle = std::getenv("CURL_CA_BUNDLE");
+  if (!bundle || !*bundle) bundle = std::getenv("SSL_CERT_FILE");
+  if (bundle && *bundle) curl_easy_setopt(curl, CURLOPT_CAINFO, bundle);
+  const char* folder = std::getenv("SSL_CERT_DIR");
+  if (folder && *folder) curl_easy_setopt(curl, CURLOPT_CAPATH, folder);
+}
+
+// One POST of the file's bytes; the transfer, the status and the body.
+Exchange PostFile(const std::string& url, const std::string& bytes) {
+  static std::once_flag curlReady;
+  std::call_once(curlReady, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+  Exchange exchange;
+  CURL* curl = curl_easy_init();
+  if (!curl) {
+    exchange.result = CURLE_FAILED_INIT;
+    return exchange;
+  }
+  curl_slist* headers = curl_slist_append(nullptr, "Content-Type: application/octet-stream");
+  // No 100-continue round trip: the file is small and the board answers at once.
+  headers = curl_slist_append(headers, "Expect:");
+  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+  curl_easy_setopt(curl, CURLOPT_POSTFIELDS, bytes.data());
+  curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(bytes.size()));
+  curl_easy_setopt(curl, CURLOPT_USERAGENT, "quillmark");
+  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, TIMEOUT_SECONDS);
+  // The whole exchange is bounded, so a board that drips its answer cannot
+  // hold the program.
+  curl_easy_setopt(curl, CURLOPT_TIMEOUT, TIMEOUT_SECONDS);
+  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, KeepAnswer);
+  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &exchange);
+  UseCertificatesFromEnvironment(curl);
+  exchange.result = curl_easy_perform(curl);
+  curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &exchange.status);
+  curl_off_t connectTime = 0;
+  curl_easy_getinfo(curl, CURLINFO_CONNECT_TIME_T, &connectTime);
+  exchange.connected = connectTime > 0;
+  curl_slist_free_all(headers);
+  curl_easy_cleanup(curl);
+  return exchange;
 }
 
 }  // namespace
@@ -81,22 +163,17 @@ SubmitAnswer SubmitToBoard(const std::string& boardUrl, const std::string& verif
     answer.problem = "not a board address: " + boardUrl + " (give http://host:port or https://host)";
     return answer;
   }
-  httplib::Client client(board.origin);
-  client.set_connection_timeout(TIMEOUT_SECONDS, 0);
-  client.set_read_timeout(TIMEOUT_SECONDS, 0);
-  client.set_write_timeout(TIMEOUT_SECONDS, 0);
-  httplib::Result result =
-      client.Post((board.path + "/api/results").c_str(), verifyBytes, "application/octet-stream");
-  if (!result) {
-    answer.problem = "the board at " + boardUrl + " cannot be reached: " + TransportProblem(result.error());
+  const Exchange exchange = PostFile(board.origin + board.path + "/api/results", verifyBytes);
+  if (exchange.result != CURLE_OK) {
+    answer.problem = "the board at " + boardUrl + " cannot be reached: " + TransportProblem(exchange);
     return answer;
   }
-  if (result->status != 200 && result->status != 201) {
+  if (exchange.status != 200 && exchange.status != 201) {
     answer.problem = "the board at " + boardUrl + " did not take the result (HTTP " +
-                     std::to_string(result->status) + "): " + ErrorText(result);
+                     std::to_string(exchange.status) + "): " + ErrorText(exchange.body);
     return answer;
   }
-  nlohmann::json body = nlohmann::json::parse(result->body, nullptr, false);
+  nlohmann::json body = nlohmann::json::parse(exchange.body, nullptr, false);
   if (!body.is_object() || !body.contains("url") || !body["url"].is_string()) {
     answer.problem = "the board at " + boardUrl + " answered without the result's address";
     return answer;

@@ -1,10 +1,16 @@
 // quillmark --submit: the upload to a real HTTP server on 127.0.0.1 that
 // answers as a board would, or refuses, or is gone.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <httplib.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <mutex>
 #include <thread>
@@ -26,6 +32,7 @@ class FakeBoard {
     answer("/refusing/api/results", 422, R"({"error":"not a Quillmark report: check \"MB/s\" failed"})");
     answer("/busy/api/results", 429, "Too many uploads\nfrom this address");
     answer("/odd/api/results", 201, "<html>ok</html>");
+    answer("/huge/api/results", 201, "{" + std::string(2 << 20, ' ') + "}");
     port_ = server_.bind_to_any_port("127.0.0.1");
     // The socket listens from here on: a client may connect before the
     // accept loop runs.
@@ -98,6 +105,7 @@ TEST(SubmitToBoard, SaysWhyTheBoardDidNotTakeIt) {
       {board.url() + "/busy", "did not take the result (HTTP 429): Too many uploads"},
       {board.url() + "/missing", "did not take the result (HTTP 404)"},
       {board.url() + "/odd", "answered without the result's address"},
+      {board.url() + "/huge", "cannot be reached: its answer was longer than a board's answer can be"},
       {"ftp://127.0.0.1/", "not a board address"},
   };
   for (const Case& c : cases) {
@@ -112,6 +120,93 @@ TEST(SubmitToBoard, SaysWhyTheBoardDidNotTakeIt) {
   EXPECT_EQ(answer.problem,
             "the board at " + gone +
                 " cannot be reached: no connection (is the address right, and the board running?)");
+}
+
+// A proxy that only listens: the first line a client sends it, then the
+// connection is closed.
+class ProxyListener {
+ public:
+  ProxyListener() {
+    socket_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (::bind(socket_, reinterpret_cast<sockaddr*>(&address), length) == 0 && ::listen(socket_, 4) == 0 &&
+        ::getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+      port_ = ntohs(address.sin_port);
+  }
+  ~ProxyListener() { ::close(socket_); }
+
+  std::string url() const { return "http://127.0.0.1:" + std::to_string(port_); }
+
+  // Waits up to 30 s for a client, then up to 30 s for its first line.
+  std::string firstLine() {
+    pollfd waiting{socket_, POLLIN, 0};
+    if (::poll(&waiting, 1, 30000) != 1) return "(no client came within 30 s)";
+    const int client = ::accept(socket_, nullptr, nullptr);
+    std::string line;
+    char c = 0;
+    pollfd reading{client, POLLIN, 0};
+    while (line.size() < 500 && ::poll(&reading, 1, 30000) == 1 && ::read(client, &c, 1) == 1 && c != '\r')
+      line += c;
+    ::close(client);
+    return line;
+  }
+
+ private:
+  int socket_ = -1;
+  int port_ = 0;
+};
+
+// Sets one variable for the life of the object, the earlier value back after.
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const char* value) : name_(name) {
+    const char* earlier = std::getenv(name);
+    if (earlier) earlier_ = earlier;
+    hadValue_ = earlier != nullptr;
+    if (value)
+      ::setenv(name, value, 1);
+    else
+      ::unsetenv(name);
+  }
+  ~ScopedVariable() {
+    if (hadValue_)
+      ::setenv(name_, earlier_.c_str(), 1);
+    else
+      ::unsetenv(name_);
+  }
+
+ private:
+  const char* name_;
+  std::string earlier_;
+  bool hadValue_ = false;
+};
+
+TEST(SubmitToBoard, GoesThroughTheProxyOfTheEnvironment) {
+  struct Case {
+    const char* variable;
+    std::string url;
+    std::string request;
+  };
+  const Case cases[] = {
+      {"http_proxy", "http://board.invalid/q/", "POST http://board.invalid/q/api/results HTTP/1.1"},
+      {"https_proxy", "https://board.invalid:8443", "CONNECT board.invalid:8443 HTTP/1.1"},
+  };
+  ScopedVariable noProxy("no_proxy", nullptr), noProxyUpper("NO_PROXY", nullptr);
+  for (const Case& c : cases) {
+    ProxyListener proxy;
+    ScopedVariable setting(c.variable, proxy.url().c_str());
+    SubmitAnswer answer;
+    std::thread client([&] { answer = SubmitToBoard(c.url, "file"); });
+    EXPECT_EQ(proxy.firstLine(), c.request) << c.variable;
+    client.join();
+    // The proxy hung up: nothing was taken, and the message says so.
+    EXPECT_FALSE(answer.accepted);
+    EXPECT_EQ(answer.problem.rfind("the board at " + c.url + " cannot be reached: ", 0), 0u)
+        << answer.problem;
+  }
 }
 
 std::string Contents(std::FILE* file) {
