@@ -26,8 +26,15 @@ struct ResultQuery {
   int64_t limit = 50;
 };
 
+// A search counts its matches up to this many and says "more than" beyond.
+constexpr int64_t SEARCH_TOTAL_CAP = 10000;
+// The trigram indexes serve searches of at least this many characters; the
+// board asks for as many.
+constexpr size_t MIN_SEARCH_CHARACTERS = 3;
+
 struct ResultPage {
   int64_t total = 0;                    // results matching the query, before offset and limit
+  bool totalCapped = false;             // a search matched more than total (SEARCH_TOTAL_CAP)
   std::vector<ResultRecord> results;    // report and validationFile left empty in listings
 };
 

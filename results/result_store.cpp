@@ -72,6 +72,13 @@ std::array<const std::string*, RECORD_TEXT_COUNT> RecordTexts(const ResultRecord
   return texts;
 }
 
+bool IndexServesSearch(const std::string& text) {
+  size_t characters = 0;
+  for (char c : text)
+    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++characters;
+  return characters >= MIN_SEARCH_CHARACTERS;
+}
+
 std::string SearchKey(const ResultRecord& record) {
   return FoldedText(record.driveModel) + "\n" + FoldedText(record.processor);
 }
@@ -180,6 +187,11 @@ StoreStatus AllSpeeds(ResultStore* store, std::vector<double>* speeds) {
   speeds->reserve(averages.size());
   for (int64_t average : averages) speeds->push_back(SpeedOf(average));
   return StoreStatus::Ok;
+}
+
+StoreStatus ExportResults(ResultStore* store, const ResultTaker& take) {
+  std::string error;
+  return Noted(store, store->backend->exportAll(store->db, take, &error), error);
 }
 
 std::string StoreError(ResultStore* store) {

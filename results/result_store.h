@@ -4,6 +4,7 @@
 // statement, never spliced into SQL. No call throws.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,19 @@ StoreStatus GetResult(ResultStore* store, int64_t id, ResultRecord* record);
 // text is matched with ASCII letters folded, as drive models and processor
 // names are written.
 StoreStatus ListResults(ResultStore* store, const ResultQuery& query, ResultPage* page);
+
+// Every result as listed (no report, no validation file), fastest first,
+// read in one read transaction: one snapshot of the board, whatever
+// arrives or goes meanwhile. Each is handed to take as it is read, so the
+// whole is never held; take returns false to stop (its reader went away),
+// which is still Ok.
+using ResultTaker = std::function<bool(const ResultRecord& record)>;
+StoreStatus ExportResults(ResultStore* store, const ResultTaker& take);
+
+// Whether a search text has MIN_SEARCH_CHARACTERS, which the trigram
+// indexes serve; the store matches a shorter one by reading every result,
+// so the board refuses it.
+bool IndexServesSearch(const std::string& text);
 
 // One row per drive model, most results first, then by model.
 StoreStatus ListDrives(ResultStore* store, std::vector<DriveSummary>* drives);

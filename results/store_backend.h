@@ -29,6 +29,8 @@ struct StoreBackend {
   StoreStatus (*driveAverages)(void* db, std::vector<std::pair<std::string, int64_t>>* rows,
                                std::string* error);
   StoreStatus (*averages)(void* db, std::vector<int64_t>* averages, std::string* error);
+  // As ExportResults: every listed row, fastest first, in one read transaction.
+  StoreStatus (*exportAll)(void* db, const ResultTaker& take, std::string* error);
 };
 
 // The record's text columns, in the order of RECORD_TEXT_COLUMNS; every
@@ -66,6 +68,14 @@ enum StoreStatement {
   LIST_ALL_RESULTS,
   DRIVE_AVERAGES,
   ALL_AVERAGES,
+  // A search by text alone: its matches counted up to a cap through the
+  // trigram index; a page of few matches read through that index and sorted,
+  // a page of many found by walking the speed order, where matches are dense.
+  COUNT_MATCHING,
+  LIST_FEW_MATCHING,
+  LIST_MANY_MATCHING,
+  // Every listed row, fastest first, for the exports.
+  EXPORT_ALL,
   STATEMENT_COUNT
 };
 

@@ -1,11 +1,11 @@
 // The JSON API: uploads, listings, one result, the drive models, health.
 #include <httplib.h>
 
-#include "results/pages/result_json.h"
 #include "results/http/board_context.h"
 #include "results/http/http_replies.h"
 #include "results/http/request_values.h"
 #include "results/pages/html_text.h"
+#include "results/pages/result_json.h"
 #include "results/submission.h"
 
 namespace qm {
@@ -46,6 +46,9 @@ void ListResultsJson(BoardContext* context, const httplib::Request& req, httplib
   if (q.size() > MAX_SEARCH_BYTES)
     return SendApiError(res, 400, "q must be at most " + std::to_string(MAX_SEARCH_BYTES) + " bytes");
   query.text = CleanText(q);
+  if (!query.text.empty() && !IndexServesSearch(query.text))
+    return SendApiError(res, 400,
+                        "q must be at least " + std::to_string(MIN_SEARCH_CHARACTERS) + " characters");
   ResultPage page;
   if (ListResults(context->store, query, &page) != StoreStatus::Ok)
     return SendApiError(res, 503, "the results could not be read; try again later");

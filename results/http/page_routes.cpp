@@ -1,5 +1,6 @@
 // The board's pages: the leaderboard, one result and its validation file,
-// the drive models, the upload form, the CSV export and the style sheet.
+// the drive models, the upload form, the CSV and JSON Lines exports and the
+// style sheet.
 #include <httplib.h>
 
 #include "results/http/board_context.h"
@@ -9,6 +10,7 @@
 #include "results/pages/html_text.h"
 #include "results/pages/leaderboard_page.h"
 #include "results/pages/page_frame.h"
+#include "results/pages/result_json.h"
 #include "results/pages/result_page.h"
 #include "results/pages/results_csv.h"
 #include "results/pages/submit_page.h"
@@ -18,7 +20,7 @@ namespace qm {
 
 namespace {
 
-constexpr int64_t CSV_BATCH = 500;
+constexpr size_t EXPORT_CHUNK = 64 * 1024;
 
 void StoreUnavailable(httplib::Response& res) { SendPageError(res, 503, StatusExplanation(503)); }
 
@@ -30,7 +32,11 @@ bool ReadSearch(const httplib::Request& req, httplib::Response& res, std::string
     return false;
   }
   *text = CleanText(q);
-  return true;
+  if (text->empty() || IndexServesSearch(*text)) return true;
+  SendPageError(res, 400,
+                "Search for at least " + std::to_string(MIN_SEARCH_CHARACTERS) +
+                    " characters of a drive model or processor.");
+  return false;
 }
 
 bool ReadPageNumber(const httplib::Request& req, httplib::Response& res, int64_t* page) {
@@ -132,26 +138,38 @@ void SubmitUpload(BoardContext* context, const httplib::Request& req, httplib::R
   StoreUnavailable(res);
 }
 
+// Streams every result, one snapshot, in chunks of about EXPORT_CHUNK
+// bytes: the export of a large board is never held whole. A store that
+// fails part way ends the reply unfinished, which the client sees as cut.
+void StreamExport(BoardContext* context, httplib::Response& res, const char* contentType,
+                  const std::string& fileName, std::string head, std::string (*row)(const ResultRecord&)) {
+  res.set_header("Content-Disposition", "attachment; filename=\"" + fileName + "\"");
+  res.set_chunked_content_provider(contentType, [context, head, row](size_t, httplib::DataSink& sink) {
+    std::string chunk = head;
+    bool open = true;
+    const StoreStatus status = ExportResults(context->store, [&](const ResultRecord& record) {
+      chunk += row(record);
+      if (chunk.size() < EXPORT_CHUNK) return true;
+      open = sink.write(chunk.data(), chunk.size());
+      chunk.clear();
+      return open;
+    });
+    if (status != StoreStatus::Ok || !open) return false;
+    if (!chunk.empty() && !sink.write(chunk.data(), chunk.size())) return false;
+    sink.done();
+    return true;
+  });
+}
+
+std::string JsonLine(const ResultRecord& record) { return DumpJson(ResultSummaryJson(record)) + "\n"; }
+
 void CsvExport(BoardContext* context, const httplib::Request&, httplib::Response& res) {
-  res.set_header("Content-Disposition", "attachment; filename=\"quillmark-results.csv\"");
-  // Streamed in batches, so the export of a large board is never held whole.
-  auto next = std::make_shared<int64_t>(0);
-  res.set_chunked_content_provider("text/csv; charset=utf-8",
-                                   [context, next](size_t, httplib::DataSink& sink) {
-                                     std::string chunk = *next == 0 ? CsvHeader() : std::string();
-                                     ResultQuery query;
-                                     query.offset = *next;
-                                     query.limit = CSV_BATCH;
-                                     ResultPage page;
-                                     if (ListResults(context->store, query, &page) != StoreStatus::Ok)
-                                       return false;
-                                     for (const ResultRecord& record : page.results) chunk += CsvRow(record);
-                                     *next += static_cast<int64_t>(page.results.size());
-                                     if (!chunk.empty() && !sink.write(chunk.data(), chunk.size()))
-                                       return false;
-                                     if (static_cast<int64_t>(page.results.size()) < CSV_BATCH) sink.done();
-                                     return true;
-                                   });
+  StreamExport(context, res, "text/csv; charset=utf-8", "quillmark-results.csv", CsvHeader(), CsvRow);
+}
+
+void JsonLinesExport(BoardContext* context, const httplib::Request&, httplib::Response& res) {
+  StreamExport(context, res, "application/jsonl; charset=utf-8", "quillmark-results.jsonl", std::string(),
+               JsonLine);
 }
 
 }  // namespace
@@ -169,6 +187,7 @@ void AddPageRoutes(httplib::Server* server, BoardContext* context) {
   get("/drives", Drives);
   get("/drives/(.+)", DriveModel);
   get("/results.csv", CsvExport);
+  get("/results.jsonl", JsonLinesExport);
   server->Get("/submit", [](const httplib::Request&, httplib::Response& res) {
     SendPage(res, 200, SubmitPage(std::string()));
   });

@@ -57,12 +57,14 @@ std::string LeaderboardPage(const LeaderboardView& view) {
     body += std::to_string(count) + (count == 1 ? " result" : " results") +
             ", fastest first, with the seven reference drives of the program's comparison window.";
   } else {
-    body += std::to_string(count) + (count == 1 ? " result matches " : " results match ") + "&ldquo;" +
+    body += (view.page.totalCapped ? "More than " : "") + std::to_string(count) +
+            (count == 1 && !view.page.totalCapped ? " result matches " : " results match ") + "&ldquo;" +
             EscapeHtml(view.searchText) + "&rdquo; in drive model or processor.";
   }
   body +=
       "</p><form class=\"search\" method=\"get\" action=\"/\" role=\"search\">"
-      "<input type=\"search\" name=\"q\" placeholder=\"Drive model or processor\" aria-label=\"Search\" "
+      "<input type=\"search\" name=\"q\" minlength=\"3\" placeholder=\"Drive model or processor\" "
+      "aria-label=\"Search\" "
       "value=\"" +
       EscapeHtml(view.searchText) + "\"><button type=\"submit\">Search</button>";
   if (!view.searchText.empty()) body += "<a href=\"/\" class=\"clear\">Show all</a>";

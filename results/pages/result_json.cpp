@@ -29,7 +29,8 @@ std::string ResultListJson(const ResultPage& page, int64_t offset, int64_t limit
     if (i > 0) text += ',';
     text += DumpJson(ResultSummaryJson(page.results[i]));
   }
-  return text + "],\"total\":" + std::to_string(page.total) + "}";
+  return text + "],\"total\":" + std::to_string(page.total) +
+         (page.totalCapped ? ",\"totalCapped\":true}" : "}");
 }
 
 nlohmann::json ResultDetailJson(const ResultRecord& r) {

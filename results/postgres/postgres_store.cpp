@@ -5,6 +5,7 @@
 // one.
 #include <libpq-fe.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
@@ -16,8 +17,9 @@ namespace qm {
 namespace {
 
 const char* const STATEMENT_NAMES[STATEMENT_COUNT] = {
-    "insert_result",     "find_by_hash",     "get_result",     "count_results", "list_results",
-    "count_all_results", "list_all_results", "drive_averages", "all_averages"};
+    "insert_result",     "find_by_hash",       "get_result",     "count_results", "list_results",
+    "count_all_results", "list_all_results",   "drive_averages", "all_averages",  "count_matching",
+    "list_few_matching", "list_many_matching", "export_all"};
 
 // A listing's filter: $1 the folded text (or ''), $2 the exact drive model (or '').
 #define QM_LISTING_FILTER " WHERE ($1 = '' OR strpos(search_key, $1) > 0) AND ($2 = '' OR drive_model = $2)"
@@ -36,6 +38,17 @@ const char* const STATEMENT_SQL[STATEMENT_COUNT] = {
     QM_LIST_ALL_RESULTS("$1", "$2"),
     "SELECT drive_model, average_ms FROM results ORDER BY drive_model COLLATE \"C\", average_ms",
     "SELECT average_ms FROM results",
+    // $1 is a LIKE pattern, '%' and the escaped text and '%': the form the
+    // trigram index serves. The planner picks the index or the speed order
+    // for the page, so both statements are the same.
+    "SELECT count(*) FROM (SELECT 1 FROM results WHERE search_key LIKE $1 LIMIT $2) AS m",
+    "SELECT id, " QM_RECORD_TEXT_COLUMNS
+    ", average_ms FROM results WHERE search_key LIKE $1 ORDER BY average_ms, id LIMIT $2 OFFSET $3",
+    "SELECT id, " QM_RECORD_TEXT_COLUMNS
+    ", average_ms FROM results WHERE search_key LIKE $1 ORDER BY average_ms, id LIMIT $2 OFFSET $3",
+    // Opens the export's cursor (the rows are fetched in batches).
+    "DECLARE export_rows NO SCROLL CURSOR FOR SELECT id, " QM_RECORD_TEXT_COLUMNS
+    ", average_ms FROM results ORDER BY average_ms, id",
 };
 
 // Parameters as given: text, except the byte columns, which go in binary.
@@ -56,15 +69,23 @@ struct Parameters {
 
 using Result = std::unique_ptr<PGresult, decltype(&PQclear)>;
 
-Result Run(PGconn* connection, StoreStatement statement, const Parameters& parameters) {
+// The prepared statement; or, planned afresh for these values, its text:
+// for a search, whose best plan depends on how many results match.
+Result Run(PGconn* connection, StoreStatement statement, const Parameters& parameters,
+           bool planAfresh = false) {
   std::vector<const char*> values;
   std::vector<int> lengths;
   for (const std::string& value : parameters.values) {
     values.push_back(value.data());
     lengths.push_back(static_cast<int>(value.size()));
   }
-  return Result(PQexecPrepared(connection, STATEMENT_NAMES[statement], static_cast<int>(values.size()),
-                               values.data(), lengths.data(), parameters.formats.data(), 0),
+  const int count = static_cast<int>(values.size());
+  if (planAfresh)
+    return Result(PQexecParams(connection, STATEMENT_SQL[statement], count, nullptr, values.data(),
+                               lengths.data(), parameters.formats.data(), 0),
+                  PQclear);
+  return Result(PQexecPrepared(connection, STATEMENT_NAMES[statement], count, values.data(), lengths.data(),
+                               parameters.formats.data(), 0),
                 PQclear);
 }
 
@@ -161,6 +182,7 @@ PGconn* OpenConnection(const std::string& uri, bool migrate, std::string* error)
   bool ok =
       Execute(connection, "SET client_encoding = 'UTF8'", error) && (!migrate || Migrate(connection, error));
   for (int i = 0; ok && i < STATEMENT_COUNT; ++i) {
+    if (i == EXPORT_ALL) continue;  // a cursor's declaration cannot be prepared; it is run as text
     Result prepared(PQprepare(connection, STATEMENT_NAMES[i], STATEMENT_SQL[i], 0, nullptr), PQclear);
     ok = Succeeded(prepared, PGRES_COMMAND_OK);
     if (!ok) *error = ErrorOf(connection, "preparing a statement");
@@ -234,9 +256,42 @@ StoreStatus Get(void* db, int64_t id, ResultRecord* record, std::string* error) 
   return StoreStatus::Ok;
 }
 
+// '%text%' with LIKE's own characters (and its escape, the backslash)
+// taken as plain text.
+std::string ContainsPattern(const std::string& text) {
+  std::string pattern = "%";
+  for (char c : text) {
+    if (c == '%' || c == '_' || c == '\\') pattern += '\\';
+    pattern += c;
+  }
+  return pattern + "%";
+}
+
+StoreStatus Search(PGconn* connection, const ResultQuery& query, ResultPage* page, std::string* error) {
+  Parameters count;
+  count.text(ContainsPattern(query.text));
+  count.integer(SEARCH_TOTAL_CAP + 1);
+  Result counted = Run(connection, COUNT_MATCHING, count, true);
+  if (!Succeeded(counted, PGRES_TUPLES_OK)) return Failure(connection, "counting results", error);
+  const int64_t matches = IntegerValue(counted, 0, 0);
+  page->totalCapped = matches > SEARCH_TOTAL_CAP;
+  page->total = std::min(matches, SEARCH_TOTAL_CAP);
+  Parameters listing;
+  listing.text(ContainsPattern(query.text));
+  listing.integer(query.limit);
+  listing.integer(query.offset);
+  Result rows = Run(connection, page->totalCapped ? LIST_MANY_MATCHING : LIST_FEW_MATCHING, listing, true);
+  if (!Succeeded(rows, PGRES_TUPLES_OK)) return Failure(connection, "listing results", error);
+  page->results.resize(static_cast<size_t>(PQntuples(rows.get())));
+  for (size_t i = 0; i < page->results.size(); ++i) ReadRecord(rows, static_cast<int>(i), &page->results[i]);
+  return StoreStatus::Ok;
+}
+
 StoreStatus List(void* db, const ResultQuery& query, ResultPage* page, std::string* error) {
   Lease<PGconn> lease(static_cast<Database*>(db)->pool, error);
   if (lease.connection == nullptr) return StoreStatus::Failed;
+  if (query.driveModel.empty() && IndexServesSearch(query.text))
+    return Search(lease.connection, query, page, error);
   const bool all = query.text.empty() && query.driveModel.empty();
   Parameters filter;
   if (!all) {
@@ -275,6 +330,36 @@ StoreStatus Averages(void* db, std::vector<int64_t>* averages, std::string* erro
   return StoreStatus::Ok;
 }
 
+// The rows come through a cursor, a batch at a time, inside one REPEATABLE
+// READ transaction: every batch sees the snapshot of the first.
+StoreStatus ExportAll(void* db, const ResultTaker& take, std::string* error) {
+  constexpr char FETCH[] = "FETCH 1000 FROM export_rows";
+  Lease<PGconn> lease(static_cast<Database*>(db)->pool, error);
+  if (lease.connection == nullptr) return StoreStatus::Failed;
+  PGconn* connection = lease.connection;
+  if (!Execute(connection, "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY", error))
+    return StoreStatus::Failed;
+  StoreStatus status = StoreStatus::Ok;
+  if (!Execute(connection, STATEMENT_SQL[EXPORT_ALL], error)) status = StoreStatus::Failed;
+  ResultRecord record;
+  for (bool more = status == StoreStatus::Ok; more;) {
+    Result batch(PQexec(connection, FETCH), PQclear);
+    if (!Succeeded(batch, PGRES_TUPLES_OK)) {
+      status = Failure(connection, "exporting results", error);
+      break;
+    }
+    const int rows = PQntuples(batch.get());
+    for (int row = 0; more && row < rows; ++row) {
+      ReadRecord(batch, row, &record);
+      more = take(record);
+    }
+    more = more && rows > 0;
+  }
+  std::string ignored;
+  Execute(connection, "ROLLBACK", &ignored);
+  return status;
+}
+
 }  // namespace
 
 void* OpenPostgresDatabase(const std::string& uri, std::string* error) {
@@ -291,6 +376,6 @@ void* OpenPostgresDatabase(const std::string& uri, std::string* error) {
   return database;
 }
 
-const StoreBackend POSTGRES_BACKEND = {Close, Add, Get, List, DriveAverages, Averages};
+const StoreBackend POSTGRES_BACKEND = {Close, Add, Get, List, DriveAverages, Averages, ExportAll};
 
 }  // namespace qm

@@ -5,6 +5,7 @@
 // `import` beside a running board) is waited for by the busy timeout.
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <mutex>
 #include <vector>
@@ -35,6 +36,16 @@ const char* const STATEMENT_SQL[STATEMENT_COUNT] = {
     QM_LIST_ALL_RESULTS("?1", "?2"),
     "SELECT drive_model, average_ms FROM results ORDER BY drive_model, average_ms",
     "SELECT average_ms FROM results",
+    "SELECT count(*) FROM (SELECT rowid FROM result_search WHERE result_search MATCH ?1 LIMIT ?2)",
+    "SELECT id, " QM_RECORD_TEXT_COLUMNS
+    ", average_ms FROM results WHERE id IN (SELECT rowid FROM result_search WHERE result_search MATCH ?1)"
+    " ORDER BY average_ms, id LIMIT ?2 OFFSET ?3",
+    "SELECT r.id, " QM_RECORD_TEXT_COLUMNS
+    ", average_ms FROM (SELECT id FROM results INDEXED BY results_by_speed_key WHERE instr(search_key, ?1) > "
+    "0"
+    " ORDER BY average_ms, id LIMIT ?2 OFFSET ?3) AS p JOIN results AS r ON r.id = p.id ORDER BY average_ms, "
+    "r.id",
+    "SELECT id, " QM_RECORD_TEXT_COLUMNS ", average_ms FROM results ORDER BY average_ms, id",
 };
 
 struct Connection {
@@ -223,9 +234,50 @@ void BindFilter(Use& use, const ResultQuery& query) {
   use.text(2, query.driveModel);
 }
 
+// The text as one FTS5 phrase: the trigram tokenizer makes of it the
+// consecutive trigrams of a substring.
+std::string Phrase(const std::string& text) {
+  std::string phrase = "\"";
+  for (char c : text) {
+    if (c == '"') phrase += '"';
+    phrase += c;
+  }
+  return phrase + "\"";
+}
+
+StoreStatus ReadRows(Connection* connection, Use& list, ResultPage* page, std::string* error) {
+  int step;
+  while ((step = sqlite3_step(list.statement)) == SQLITE_ROW) {
+    page->results.emplace_back();
+    ReadRecord(list, &page->results.back());
+  }
+  return step == SQLITE_DONE ? StoreStatus::Ok : Failure(connection, "listing results", error);
+}
+
+StoreStatus Search(Connection* connection, const ResultQuery& query, ResultPage* page, std::string* error) {
+  const std::string phrase = Phrase(query.text);
+  int64_t matches = 0;
+  {
+    Use count(connection, COUNT_MATCHING);
+    count.text(1, phrase);
+    count.integer(2, SEARCH_TOTAL_CAP + 1);
+    if (sqlite3_step(count.statement) != SQLITE_ROW) return Failure(connection, "counting results", error);
+    matches = sqlite3_column_int64(count.statement, 0);
+  }
+  page->totalCapped = matches > SEARCH_TOTAL_CAP;
+  page->total = std::min(matches, SEARCH_TOTAL_CAP);
+  Use list(connection, page->totalCapped ? LIST_MANY_MATCHING : LIST_FEW_MATCHING);
+  list.text(1, page->totalCapped ? query.text : phrase);
+  list.integer(2, query.limit);
+  list.integer(3, query.offset);
+  return ReadRows(connection, list, page, error);
+}
+
 StoreStatus List(void* db, const ResultQuery& query, ResultPage* page, std::string* error) {
   Lease<Connection> lease(static_cast<Database*>(db)->pool, error);
   if (lease.connection == nullptr) return StoreStatus::Failed;
+  if (query.driveModel.empty() && IndexServesSearch(query.text))
+    return Search(lease.connection, query, page, error);
   const bool all = query.text.empty() && query.driveModel.empty();
   {
     Use count(lease.connection, all ? COUNT_ALL_RESULTS : COUNT_RESULTS);
@@ -238,12 +290,7 @@ StoreStatus List(void* db, const ResultQuery& query, ResultPage* page, std::stri
   if (!all) BindFilter(list, query);
   list.integer(all ? 1 : 3, query.limit);
   list.integer(all ? 2 : 4, query.offset);
-  int step;
-  while ((step = sqlite3_step(list.statement)) == SQLITE_ROW) {
-    page->results.emplace_back();
-    ReadRecord(list, &page->results.back());
-  }
-  return step == SQLITE_DONE ? StoreStatus::Ok : Failure(lease.connection, "listing results", error);
+  return ReadRows(lease.connection, list, page, error);
 }
 
 StoreStatus DriveAverages(void* db, std::vector<std::pair<std::string, int64_t>>* rows, std::string* error) {
@@ -264,6 +311,21 @@ StoreStatus Averages(void* db, std::vector<int64_t>* averages, std::string* erro
   while ((step = sqlite3_step(all.statement)) == SQLITE_ROW)
     averages->push_back(sqlite3_column_int64(all.statement, 0));
   return step == SQLITE_DONE ? StoreStatus::Ok : Failure(lease.connection, "reading speeds", error);
+}
+
+// One statement is one read transaction: in WAL mode it reads the database
+// as it stood when the walk began, however long the walk takes.
+StoreStatus ExportAll(void* db, const ResultTaker& take, std::string* error) {
+  Lease<Connection> lease(static_cast<Database*>(db)->pool, error);
+  if (lease.connection == nullptr) return StoreStatus::Failed;
+  Use all(lease.connection, EXPORT_ALL);
+  ResultRecord record;
+  int step;
+  while ((step = sqlite3_step(all.statement)) == SQLITE_ROW) {
+    ReadRecord(all, &record);
+    if (!take(record)) return StoreStatus::Ok;
+  }
+  return step == SQLITE_DONE ? StoreStatus::Ok : Failure(lease.connection, "exporting results", error);
 }
 
 }  // namespace
@@ -288,6 +350,6 @@ void* OpenSqliteDatabase(const std::string& path, std::string* error) {
   return database;
 }
 
-const StoreBackend SQLITE_BACKEND = {Close, Add, Get, List, DriveAverages, Averages};
+const StoreBackend SQLITE_BACKEND = {Close, Add, Get, List, DriveAverages, Averages, ExportAll};
 
 }  // namespace qm

@@ -153,6 +153,14 @@ TEST_P(Board, UploadIsKeptOnceAndShown) {
   auto csv = Client().Get("/results.csv");
   ASSERT_TRUE(csv && csv->status == 200);
   EXPECT_NE(csv->body.find("\"" + Model() + "\""), std::string::npos);
+  auto lines = Client().Get("/results.jsonl");
+  ASSERT_TRUE(lines && lines->status == 200);
+  const size_t rows = static_cast<size_t>(std::count(lines->body.begin(), lines->body.end(), '\n'));
+  EXPECT_EQ(rows + 1, static_cast<size_t>(std::count(csv->body.begin(), csv->body.end(), '\n')))
+      << "the same rows as the CSV, which has a header";
+  const json first = json::parse(lines->body.substr(0, lines->body.find('\n')), nullptr, false);
+  ASSERT_TRUE(first.is_object()) << lines->body.substr(0, 300);
+  EXPECT_EQ(first["driveModel"], Model());
 }
 
 TEST_P(Board, RefusedFilesAreNotKept) {
@@ -288,6 +296,8 @@ TEST_P(Board, BadRequestsGetClearAnswers) {
       {"/?page=99999999999", 400, false},
       {"/?page=999999", 200, false},
       {"/?q=%FF%3Cscript%3E", 200, false},
+      {"/?q=ab", 400, false},  // shorter than the trigram indexes serve
+      {"/api/results?q=%C3%A9a", 400, true},
       {"/nothing/here", 404, false},
   };
   for (const auto& c : cases) {

@@ -4,7 +4,9 @@
 #include <libpq-fe.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <thread>
 #include <vector>
 
@@ -184,6 +186,118 @@ TEST_P(Store, ListsFastestFirstWithSearchAndPages) {
   EXPECT_EQ(Ids(List("ryzen", "Samsung SSD 980")), (std::vector<int64_t>{slow}));
   EXPECT_EQ(List("", "samsung ssd 980").total, 0);  // the model is matched exactly
   EXPECT_EQ(List().total, 4);
+}
+
+// Statements run straight on the database, as another program (or an
+// operator) would: the kept indexes must follow.
+void RunSql(const std::string& kind, const std::string& url, const std::string& sql) {
+  if (kind == "sqlite") {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(url.substr(7).c_str(), &db), SQLITE_OK);
+    char* message = nullptr;
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message), SQLITE_OK) << message;
+    sqlite3_free(message);
+    sqlite3_close(db);
+    return;
+  }
+  PGconn* connection = PQconnectdb(url.c_str());
+  PGresult* result = PQexec(connection, sql.c_str());
+  EXPECT_EQ(PQresultStatus(result), PGRES_COMMAND_OK) << PQerrorMessage(connection);
+  PQclear(result);
+  PQfinish(connection);
+}
+
+// Enough results that a common text matches more than the capped count
+// (the speed order is walked) and a rare one fewer (its index is read and
+// sorted); every page must be what reading every result would give.
+TEST_P(Store, SearchesMatchWhatReadingEveryResultWouldFind) {
+  const char* const models[] = {"Samsung SSD 980", "WDC WD10EZEX", "100%_sure \"q\"",
+                                "Crucial \xc3\xa9\xe2\x84\xa2"};
+  std::vector<ResultRecord> records;
+  for (int i = 0; i < SEARCH_TOTAL_CAP + 300; ++i) {
+    const bool common = i % 10 != 0;
+    records.push_back(Record("s" + std::to_string(i), 100 + (i * 7919) % 5000,
+                             common ? "Samsung SSD 970" : models[(i / 10) % 4],
+                             i % 3 ? "AMD Ryzen" : "Intel i5"));
+  }
+  std::vector<StoreStatus> statuses;
+  ASSERT_EQ(AddResults(store, &records, &statuses), StoreStatus::Ok) << StoreError(store);
+  // The reference: ranked fastest first, then matched as a folded substring.
+  std::sort(records.begin(), records.end(), [](const ResultRecord& a, const ResultRecord& b) {
+    return a.averageMs != b.averageMs ? a.averageMs < b.averageMs : a.id < b.id;
+  });
+  const auto lower = [](std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+  };
+  for (const std::string text :
+       {"samsung", "SSD 98", "%_s", "\"q\"", "\xc3\xa9\xe2\x84\xa2", "intel", "zzz", "970\nintel", "ryzen"}) {
+    SCOPED_TRACE(text);
+    std::vector<int64_t> expected;
+    for (const ResultRecord& r : records)
+      if ((lower(r.driveModel) + "\n" + lower(r.processor)).find(lower(text)) != std::string::npos)
+        expected.push_back(r.id);
+    const int64_t matches = static_cast<int64_t>(expected.size());
+    for (int64_t offset : {int64_t{0}, int64_t{777}}) {
+      ResultPage page = List(text, "", offset, 50);
+      EXPECT_EQ(page.total, std::min(matches, SEARCH_TOTAL_CAP));
+      EXPECT_EQ(page.totalCapped, matches > SEARCH_TOTAL_CAP);
+      std::vector<int64_t> want;
+      for (int64_t i = offset; i < std::min(matches, offset + 50); ++i) want.push_back(expected[i]);
+      EXPECT_EQ(Ids(page), want) << "offset " << offset;
+    }
+  }
+}
+
+TEST_P(Store, ADeletedResultLeavesTheSearch) {
+  const int64_t gone = Add(Record("d1", 1000, "Gone Drive"));
+  Add(Record("d2", 1100, "Gone Drive Too"));
+  ASSERT_EQ(List("gone drive").total, 2);
+  RunSql(GetParam(), db.url, "DELETE FROM results WHERE id = " + std::to_string(gone));
+  ResultPage left = List("gone drive");
+  EXPECT_EQ(left.total, 1);
+  ASSERT_EQ(left.results.size(), 1u);
+  EXPECT_EQ(left.results[0].driveModel, "Gone Drive Too");
+}
+
+// Results that land while an export is being read are not in it, and
+// every result that was stored is in it once, in rank order: the export is
+// one snapshot, however the new ones rank among the old.
+TEST_P(Store, AnExportIsOneSnapshotWhileResultsArrive) {
+  std::vector<ResultRecord> before;
+  for (int i = 0; i < 3000; ++i) before.push_back(Record("e" + std::to_string(i), 100 + (i * 31) % 4000));
+  std::vector<StoreStatus> statuses;
+  ASSERT_EQ(AddResults(store, &before, &statuses), StoreStatus::Ok) << StoreError(store);
+  std::vector<int64_t> exported;
+  std::vector<int64_t> averages;
+  bool added = false;
+  const StoreStatus status = ExportResults(store, [&](const ResultRecord& record) {
+    exported.push_back(record.id);
+    averages.push_back(record.averageMs);
+    if (exported.size() == 1000) {
+      // Fifty uploads, one by one, from another thread while the walk is open.
+      std::thread uploads([&] {
+        for (int i = 0; i < 50; ++i) Add(Record("late" + std::to_string(i), 90 + i * 80));
+      });
+      uploads.join();
+      added = true;
+    }
+    return true;
+  });
+  ASSERT_EQ(status, StoreStatus::Ok) << StoreError(store);
+  ASSERT_TRUE(added);
+  EXPECT_EQ(List().total, 3050);
+  std::vector<int64_t> sortedIds = exported;
+  std::sort(sortedIds.begin(), sortedIds.end());
+  std::vector<int64_t> storedIds;
+  for (const ResultRecord& record : before) storedIds.push_back(record.id);
+  std::sort(storedIds.begin(), storedIds.end());
+  EXPECT_EQ(sortedIds, storedIds) << "each result stored before the export, once, and no other";
+  EXPECT_TRUE(std::is_sorted(averages.begin(), averages.end())) << "fastest first";
+
+  int taken = 0;
+  EXPECT_EQ(ExportResults(store, [&](const ResultRecord&) { return ++taken < 10; }), StoreStatus::Ok);
+  EXPECT_EQ(taken, 10) << "a reader that goes away stops the walk";
 }
 
 TEST_P(Store, DrivesWithCountMedianBestAndWorst) {
