@@ -8,29 +8,28 @@
 #include <cstdio>
 
 #include "bench/floor_cycle.h"
+#include "engine/run_cycle.h"
+#include "engine/test_files.h"
 #include "engine/pause.h"
 
 namespace qm {
 namespace {
 
-constexpr int WRITERS = 16;
-constexpr int FILES = 32;
-constexpr int BYTES = 4096;
 
 void* FloorWriter(void* argument) {
   const int t = static_cast<int>(reinterpret_cast<intptr_t>(argument));
   const unsigned char byte = '!';
   char name[32];
-  for (int i = 0; i < FILES; ++i) {
+  for (int i = 0; i < FILES_PER_WRITER; ++i) {
     std::snprintf(name, sizeof name, "file_%d_%d.qkw", t, i);
     const int fd = ::open(name, O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd >= 0) {
-      for (int n = 0; n < BYTES; ++n) {
+      for (int n = 0; n < TEST_FILE_BYTES; ++n) {
         if (::write(fd, &byte, 1) < 0) break;
       }
       ::close(fd);
     }
-    Pause(1);
+    Pause(AFTER_FILE_PAUSE_MS);
   }
   return nullptr;
 }
@@ -44,16 +43,16 @@ double FloorCycleMs() {
   for (int t = 1; t <= WRITERS; ++t) {
     started[t - 1] = pthread_create(&threads[t - 1], nullptr, FloorWriter,
                                     reinterpret_cast<void*>(static_cast<intptr_t>(t))) == 0;
-    Pause(4);
+    Pause(WRITER_START_PAUSE_MS);
   }
   for (int t = 0; t < WRITERS; ++t) {
     if (started[t]) pthread_join(threads[t], nullptr);
   }
   char name[32];
-  for (int t = 5; t <= WRITERS; ++t) {
+  for (int t = FIRST_CHECKED_WRITER; t <= WRITERS; ++t) {
     std::snprintf(name, sizeof name, "file_%d_31.qkw", t);
     const int fd = ::open(name, O_RDONLY | O_CLOEXEC);
-    Pause(4);
+    Pause(LAST_FILE_OPEN_PAUSE_MS);
     if (fd >= 0) {
       struct stat info;
       ::fstat(fd, &info);

@@ -19,7 +19,9 @@
 #include <vector>
 
 #include "console/console_view.h"
-#include "console/linux_drives.h"
+#include "console/drive_lines.h"
+#include "drives/linux_drive_under_test.h"
+#include "drives/linux_drives.h"
 #include "console/save_report.h"
 #include "console/system_info.h"
 #include "engine/drive_check.h"

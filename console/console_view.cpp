@@ -4,12 +4,12 @@
 
 #include <string>
 
+#include "engine/speed.h"
 #include "engine/test_run.h"
 
 namespace qm {
 namespace {
 
-constexpr int SPEED_BAR_MAXIMUM = 170;
 constexpr int SPEED_BAR_CELLS = 34;
 constexpr int COUNTDOWN_MAXIMUM = 5;
 

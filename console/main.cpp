@@ -9,9 +9,10 @@
 #include <string>
 
 #include "console/console_view.h"
-#include "console/folder_mount.h"
+#include "console/drive_lines.h"
+#include "drives/linux_drive_under_test.h"
 #include "console/json_results.h"
-#include "console/linux_drives.h"
+#include "drives/linux_drives.h"
 #include "console/run_statistics.h"
 #include "console/save_report.h"
 #include "console/submit_result.h"

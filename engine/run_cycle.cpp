@@ -14,10 +14,6 @@ namespace {
 
 constexpr size_t WRITER_STACK_BYTES = 4096;
 constexpr int32_t SEMAPHORE_MAXIMUM = 2147483647;
-constexpr uint32_t WRITER_START_PAUSE_MS = 4;
-constexpr uint32_t AFTER_FILE_PAUSE_MS = 1;
-constexpr uint32_t LAST_FILE_OPEN_PAUSE_MS = 4;
-constexpr int FIRST_CHECKED_WRITER = 5;  // the last files of writers 1..4 are not checked
 
 // What one writer owns besides its locals: its semaphore, its thread and
 // its done flag. Each on its own cache line, since sixteen threads store

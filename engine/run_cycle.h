@@ -10,6 +10,16 @@
 
 namespace qm {
 
+// The pauses inside every timed cycle: between the starts of two writers,
+// after each file a writer closes, and after each open of a last file.
+constexpr uint32_t WRITER_START_PAUSE_MS = 4;
+constexpr uint32_t AFTER_FILE_PAUSE_MS = 1;
+constexpr uint32_t LAST_FILE_OPEN_PAUSE_MS = 4;
+
+// The last files of writers FIRST_CHECKED_WRITER..16 are checked for their
+// size after the writers end; those of writers 1..4 are not.
+constexpr int FIRST_CHECKED_WRITER = 5;
+
 // A last file that cannot be opened is tried this often, 4 ms apart, before
 // the cycle counts as failed.
 constexpr int LAST_FILE_OPEN_ATTEMPTS = 250;

@@ -27,7 +27,7 @@ struct RunView {
   std::function<void(const Text& text)> setAverageText;
   std::function<void(const Text& text)> setSpeedText;
   std::function<void(const Text& text)> setBytesText;
-  std::function<void(int value)> setSpeedBar;  // hundredths of MB/s, range 0..170
+  std::function<void(int value)> setSpeedBar;  // hundredths of MB/s, 0..SPEED_BAR_MAXIMUM
   std::function<void()> minimiseWindow;
   std::function<void()> restoreWindow;
   std::function<void()> pumpEvents;                   // every pending window event, without waiting

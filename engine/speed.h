@@ -24,8 +24,13 @@ Text MbPerSecondText(double mbPerSecond);
 // gives 0).
 int RoundTiesToEven(double value);
 
+// The speed bar's full scale, in its units (hundredths of MB/s): the bar is
+// full at 1.70 MB/s, in the main window, the comparison window, the console
+// and on the board.
+constexpr int SPEED_BAR_MAXIMUM = 170;
+
 // The value of SpeedBar for a speed: hundredths of MB/s, ties to even. The
-// bar itself shows at most its maximum.
+// bar itself shows at most SPEED_BAR_MAXIMUM.
 int SpeedBarValue(double mbPerSecond);
 
 }  // namespace qm

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include "engine/speed.h"
 #include "export/window_snapshot.h"
 #include "platform/clock.h"
 #include "platform/win32/wide.h"
@@ -109,7 +110,7 @@ HWND CreateLabel(const ComparisonState& state, const char16_t* text, const Box& 
 
 HWND CreateBar(const ComparisonState& state, const Box& box, int id, int value) {
   HWND bar = CreateChild(state, 0, PROGRESS_CLASSW, nullptr, PBS_SMOOTH, box, id);
-  SendMessageW(bar, PBM_SETRANGE32, 0, COMPARE_BAR_MAXIMUM);
+  SendMessageW(bar, PBM_SETRANGE32, 0, SPEED_BAR_MAXIMUM);
   SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(value), 0);
   return bar;
 }

@@ -11,7 +11,7 @@
 
 #include "engine/run_results.h"
 #include "platform/text.h"
-#include "ui/comparison_layout.h"
+#include "layout/comparison_layout.h"
 
 namespace qm {
 

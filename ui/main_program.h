@@ -13,7 +13,7 @@
 #include "engine/run_view.h"
 #include "inventory/system_inventory.h"
 #include "platform/text.h"
-#include "ui/comparison_layout.h"
+#include "layout/comparison_layout.h"
 #include "ui/resource.h"
 
 namespace qm {

@@ -7,6 +7,7 @@
 #include "engine/drive_check.h"
 #include "engine/pause.h"
 #include "engine/program_identity.h"
+#include "engine/speed.h"
 #include "engine/test_files.h"
 #include "engine/test_run.h"
 #include "export/window_snapshot.h"
@@ -83,7 +84,7 @@ void CreateResultArea(MainProgram& program) {
   MainWindow& main = program.main;
   main.speedScale = CreatePicture(program, IDC_SPEED_SCALE, 21, 245, program.pictures.scale, false);
   PumpEvents();
-  main.speedBar = CreateBar(program, IDC_SPEED_BAR, {20, 270, 260, 10}, 170, 0);
+  main.speedBar = CreateBar(program, IDC_SPEED_BAR, {20, 270, 260, 10}, SPEED_BAR_MAXIMUM, 0);
   PumpEvents();
   main.roundsCaption = CreateLabel(program, IDC_ROUNDS_CAPTION, {20, 300, 260, 15}, ROUNDS_CAPTION_TEXT);
   PumpEvents();

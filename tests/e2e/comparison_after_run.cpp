@@ -5,7 +5,7 @@
 #include <string>
 
 #include "tests/e2e/comparison_support.h"
-#include "ui/comparison_layout.h"
+#include "layout/comparison_layout.h"
 #include "ui/resource.h"
 
 namespace e2e {

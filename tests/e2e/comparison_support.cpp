@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "ui/comparison_layout.h"
+#include "layout/comparison_layout.h"
 #include "ui/resource.h"
 
 namespace qm {

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "tests/e2e/comparison_support.h"
-#include "ui/comparison_layout.h"
+#include "layout/comparison_layout.h"
 #include "ui/resource.h"
 
 namespace qm {

@@ -9,8 +9,9 @@
 #include <map>
 #include <random>
 
-#include "console/folder_mount.h"
-#include "console/linux_drives.h"
+#include "console/drive_lines.h"
+#include "drives/linux_drive_under_test.h"
+#include "drives/linux_drives.h"
 #include "inventory/system_info_panel.h"
 #include "inventory/wmi_query.h"
 #include "platform/posix/linux_system_facts.h"

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "console/drive_lines.h"
 #include "console/json_results.h"
 #include "console/run_statistics.h"
 
@@ -68,6 +69,10 @@ TEST(ResultsJson, WritesNullForASpeedThatIsNotANumber) {
   const std::string json = ResultsJson(results, {});
   EXPECT_NE(json.find("\"speed\":null,"), std::string::npos);
   EXPECT_NE(json.find("\"systemInfo\":[],\"driveUnderTest\":\"\",\"drives\":[]}"), std::string::npos);
+}
+
+TEST(ConsoleDriveList, TerminalLinesEndAtEveryBreak) {
+  EXPECT_EQ(DriveListLines(u"/\n1.000\n\n---\r\r/b\n---\r"), "/\n1.000\n\n---\n\n/b\n---\n");
 }
 
 }  // namespace

@@ -115,22 +115,5 @@ TEST(EngineMountedDrive, DriveFillingUpDuringACycleEndsInTheFileSizeMessage) {
   EXPECT_EQ(console.output.substr(console.output.size() - lastLine.size()), lastLine);
 }
 
-TEST(ConsoleEditionExit, HelpVersionAndNothingElse) {
-  ScratchFolder folder;
-  const ConsoleOutcome version = RunConsole(folder.Path(), "--version");
-  EXPECT_EQ(version.exitStatus, 0);
-  EXPECT_EQ(version.output, "Quillmark V2.08 - Orvanta\n");
-  const ConsoleOutcome help = RunConsole(folder.Path(), "--help");
-  EXPECT_EQ(help.exitStatus, 0);
-  EXPECT_NE(help.output.find("Usage: quillmark"), std::string::npos);
-  for (const char* wrong : {"--start", "extra words", "--help --version"}) {
-    const ConsoleOutcome refused = RunConsole(folder.Path(), wrong);
-    EXPECT_EQ(refused.exitStatus, 64) << wrong;
-    EXPECT_NE(refused.output.find("Usage: quillmark"), std::string::npos) << wrong;
-  }
-  // Nothing was written where it was started.
-  EXPECT_TRUE(fs::is_empty(folder.Path()));
-}
-
 }  // namespace
 }  // namespace qm

@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "tests/support/wait_for.h"
-#include "ui/comparison_layout.h"
+#include "layout/comparison_layout.h"
 #include "ui/comparison_window.h"
 #include "ui/window_events.h"
 

@@ -1,4 +1,4 @@
-// The Linux console edition's drive under test: which mount holds a folder,
+// The Linux drive under test: which mount holds a folder,
 // the lines shown, hostile names, and a folder deeper than PATH_MAX.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -7,8 +7,8 @@
 #include <climits>
 #include <string>
 
-#include "console/escaped_name.h"
-#include "console/folder_mount.h"
+#include "drives/escaped_name.h"
+#include "drives/linux_drive_under_test.h"
 #include "tests/support/scratch_folder.h"
 
 namespace qm {
@@ -23,7 +23,7 @@ const char MOUNTINFO[] =
     "43 28 0:45 / /home/annex rw - tmpfs other rw\n"
     "broken line\n";
 
-TEST(ConsoleDriveUnderTest, MountHoldingAFolder) {
+TEST(LinuxDriveUnderTest, MountHoldingAFolder) {
   struct Case {
     const char* path;
     const char* mountPoint;  // "" for none
@@ -51,7 +51,7 @@ TEST(ConsoleDriveUnderTest, MountHoldingAFolder) {
   }
 }
 
-TEST(ConsoleDriveUnderTest, LinesWithCapacityAndModelWhereKnown) {
+TEST(LinuxDriveUnderTest, LinesWithCapacityAndModelWhereKnown) {
   MountInfoLine root;
   root.mountPoint = "/";
   root.source = "/dev/sda2";
@@ -102,7 +102,7 @@ TEST(EscapedName, ControlCharactersAndBadBytesAreWrittenOut) {
 
 // The report's "Drive test:" and the screen's line read the current folder
 // the same way; a folder deeper than PATH_MAX still has its mount.
-TEST(ConsoleDriveUnderTest, FolderDeeperThanPathMax) {
+TEST(LinuxDriveUnderTest, FolderDeeperThanPathMax) {
   ScratchFolder scratch;
   const std::string part(200, 'd');
   int depth = 0;

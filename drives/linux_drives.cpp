@@ -1,12 +1,12 @@
-#include "console/linux_drives.h"
+#include "drives/linux_drives.h"
 
 #include <algorithm>
 #include <set>
 #include <utility>
 
-#include "console/escaped_name.h"
 #include "drives/capacity.h"
 #include "drives/device_queries.h"
+#include "drives/escaped_name.h"
 #include "platform/posix/kernel_files.h"
 
 namespace qm {
@@ -170,10 +170,10 @@ Text LinuxDriveListText(const std::vector<LinuxDriveFacts>& drives) {
   return list;
 }
 
-std::string DriveListLines(const Text& driveListText) {
-  std::string lines = Utf8(driveListText);
-  std::replace(lines.begin(), lines.end(), '\r', '\n');
-  return lines;
+Text ListLinuxDrives() {
+  std::string mountInfo;
+  if (ReadWholeFile("/proc/self/mountinfo", mountInfo) != SourceState::Read) return {};
+  return LinuxDriveListText(LinuxDrives(ParseMountInfo(mountInfo), NativeLinuxDriveProbe()));
 }
 
 }  // namespace qm

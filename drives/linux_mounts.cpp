@@ -1,4 +1,4 @@
-#include "console/linux_mounts.h"
+#include "drives/linux_mounts.h"
 
 #include <array>
 #include <charconv>

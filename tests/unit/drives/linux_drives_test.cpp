@@ -4,8 +4,9 @@
 #include <set>
 #include <string>
 
-#include "console/linux_drives.h"
-#include "console/linux_mounts.h"
+#include "drives/linux_drive_under_test.h"
+#include "drives/linux_drives.h"
+#include "drives/linux_mounts.h"
 #include "drives/device_queries.h"
 
 namespace qm {
@@ -185,10 +186,6 @@ TEST(LinuxDriveList, ExcludesNetworkMemoryOpticalAndImageFileSystems) {
   for (const char* name : {"sda1", "nvme0n1p2", "vda", "dm-0", "mmcblk0p1", "loop3"}) {
     EXPECT_FALSE(IsExcludedBlockDevice(name)) << name;
   }
-}
-
-TEST(LinuxDriveList, TerminalLinesEndAtEveryBreak) {
-  EXPECT_EQ(DriveListLines(u"/\n1.000\n\n---\r\r/b\n---\r"), "/\n1.000\n\n---\n\n/b\n---\n");
 }
 
 TEST(LinuxDriveList, RealMountInfoHasTheRootMount) {

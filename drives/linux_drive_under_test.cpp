@@ -1,7 +1,7 @@
-#include "console/folder_mount.h"
+#include "drives/linux_drive_under_test.h"
 
-#include "console/escaped_name.h"
 #include "drives/capacity.h"
+#include "drives/escaped_name.h"
 #include "platform/files.h"
 #include "platform/posix/kernel_files.h"
 
@@ -47,12 +47,9 @@ std::string DriveUnderTestLines(const std::optional<MountInfoLine>& mount, const
   return lines;
 }
 
-void ShowDriveUnderTest(std::FILE* out) {
-  const std::optional<MountInfoLine> mount = CurrentFolderMount();
-  const LinuxDriveFacts facts =
-      mount ? LinuxDriveOfMount(*mount, NativeLinuxDriveProbe()) : LinuxDriveFacts{};
-  std::fputs(DriveUnderTestLines(mount, facts).c_str(), out);
-  std::fflush(out);
+Text DriveUnderTestMountPoint() {
+  std::optional<MountInfoLine> mount = CurrentFolderMount();
+  return mount ? FromUtf8(EscapedName(mount->mountPoint)) : Text();
 }
 
 }  // namespace qm

@@ -1,4 +1,4 @@
-#include "console/escaped_name.h"
+#include "drives/escaped_name.h"
 
 #include <cstdio>
 

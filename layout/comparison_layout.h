@@ -16,7 +16,6 @@ constexpr char16_t SPEED_HEADING_TEXT[] = u"Your 4K Drive Speed: ";
 constexpr int REFERENCE_ROW_COUNT = 14;
 constexpr int SLOT_SELECTOR_COUNT = REFERENCE_ROW_COUNT + 1;  // 0 is the own result
 constexpr int REFERENCE_SHOT_COUNT = 7;
-constexpr int COMPARE_BAR_MAXIMUM = 170;  // hundredths of MB/s, as the main window's speed bar
 
 // Control ids of the window's elements; the selectors are numbered
 // SLOT_SELECTOR_ID_BASE + 0..14, the reference labels and bars likewise.
@@ -45,7 +44,7 @@ constexpr int OWN_RESULT_SHOT = -1;
 int ShotOfSelector(int selector);
 
 // A speed in MB/s as a bar value: hundredths, rounded to the nearest with
-// ties to even as the main window's speed bar, held inside the range 0..170.
+// ties to even as the main window's speed bar, held inside 0..SPEED_BAR_MAXIMUM.
 int CompareBarValue(double mbPerSecond);
 
 struct Dpi {

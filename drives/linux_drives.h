@@ -4,34 +4,15 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "console/linux_mounts.h"
+#include "drives/linux_mounts.h"
+#include "platform/posix/linux_drive_probe.h"
 #include "platform/text.h"
 
 namespace qm {
-
-// What the list needs to know about the system beyond mountinfo. The
-// native probe reads sysfs and /dev; tests hand in their own.
-struct LinuxDriveProbe {
-  // A small text file such as /sys/block/sda/removable; false when unreadable.
-  std::function<bool(const std::string& path, std::string* text)> readText;
-  // The path with every symbolic link resolved; false when it does not exist.
-  std::function<bool(const std::string& path, std::string* resolved)> canonicalPath;
-  // The names in a folder (for /sys/block/X/slaves); empty when none.
-  std::function<std::vector<std::string>(const std::string& folder)> listNames;
-  // Major and minor number of the block device a path such as /dev/sda1
-  // or /dev/mapper/vg-root names.
-  std::function<bool(const std::string& path, uint32_t* major, uint32_t* minor)> blockDeviceNumber;
-  // Total bytes of the filesystem mounted at mountPoint.
-  std::function<bool(const std::string& mountPoint, uint64_t* totalBytes)> fileSystemBytes;
-  // Whether the first sector of a disk such as /dev/sda can be read.
-  std::function<bool(const std::string& devicePath)> firstSectorReadable;
-};
 
 // What a drive's description is made of.
 struct LinuxDriveFacts {
@@ -75,25 +56,8 @@ std::vector<LinuxDriveFacts> LinuxDrives(const std::vector<MountInfoLine>& mount
 // system's drive, is followed by a second one, as C: is.
 Text LinuxDriveListText(const std::vector<LinuxDriveFacts>& drives);
 
-// The probe over /sys, /dev and statvfs below the folder top: "" for this
-// machine, a made-up tree in tests (its symbolic links relative to it).
-LinuxDriveProbe LinuxDriveProbeUnder(const std::string& top);
-LinuxDriveProbe NativeLinuxDriveProbe();
-
 // LinuxDriveListText of /proc/self/mountinfo with the native probe.
 Text ListLinuxDrives();
 
-// The mount point of the mount holding the current folder (the drive under
-// test), escaped, as ShowDriveUnderTest shows it; empty when it cannot be
-// found.
-Text DriveUnderTestMountPoint();
-
-// The list as lines for a terminal: carriage returns and line feeds both
-// end a line.
-std::string DriveListLines(const Text& driveListText);
-
-// Lists the drives (ListLinuxDrives), writes "Drives:" and the list's lines
-// to out, and returns the list.
-Text ShowDriveList(std::FILE* out);
 
 }  // namespace qm

@@ -1,11 +1,10 @@
 // The drive list's questions answered by the files of a Linux system.
+#include "platform/posix/linux_drive_probe.h"
+
 #include <fcntl.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
-#include "console/escaped_name.h"
-#include "console/folder_mount.h"
-#include "console/linux_drives.h"
 #include "platform/posix/kernel_files.h"
 
 namespace qm {
@@ -84,23 +83,5 @@ LinuxDriveProbe LinuxDriveProbeUnder(const std::string& top) {
 }
 
 LinuxDriveProbe NativeLinuxDriveProbe() { return LinuxDriveProbeUnder(""); }
-
-Text ListLinuxDrives() {
-  std::string mountInfo;
-  if (ReadWholeFile("/proc/self/mountinfo", mountInfo) != SourceState::Read) return {};
-  return LinuxDriveListText(LinuxDrives(ParseMountInfo(mountInfo), NativeLinuxDriveProbe()));
-}
-
-Text DriveUnderTestMountPoint() {
-  std::optional<MountInfoLine> mount = CurrentFolderMount();
-  return mount ? FromUtf8(EscapedName(mount->mountPoint)) : Text();
-}
-
-Text ShowDriveList(std::FILE* out) {
-  Text list = ListLinuxDrives();
-  std::fprintf(out, "Drives:\n%s", DriveListLines(list).c_str());
-  std::fflush(out);
-  return list;
-}
 
 }  // namespace qm

@@ -1,4 +1,4 @@
-#include "ui/comparison_layout.h"
+#include "layout/comparison_layout.h"
 
 #include <gtest/gtest.h>
 

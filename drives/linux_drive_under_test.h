@@ -4,14 +4,13 @@
 // list finds it.
 #pragma once
 
-#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "console/linux_drives.h"
-#include "console/linux_mounts.h"
+#include "drives/linux_drives.h"
+#include "drives/linux_mounts.h"
 
 namespace qm {
 
@@ -30,7 +29,9 @@ std::optional<MountInfoLine> CurrentFolderMount();
 //   Model: <LinuxModelLine>                                      (when not empty)
 std::string DriveUnderTestLines(const std::optional<MountInfoLine>& mount, const LinuxDriveFacts& facts);
 
-// Finds the drive of the current folder and writes its lines to out.
-void ShowDriveUnderTest(std::FILE* out);
+// The mount point of the mount holding the current folder, escaped, as
+// DriveUnderTestLines shows it; empty when it cannot be found. The
+// report's drive under test.
+Text DriveUnderTestMountPoint();
 
 }  // namespace qm

@@ -1,4 +1,4 @@
-#include "ui/comparison_layout.h"
+#include "layout/comparison_layout.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -32,7 +32,7 @@ int ShotOfSelector(int selector) {
 int CompareBarValue(double mbPerSecond) {
   // The main window's rule, held inside this bar's range: an average of 0 ms
   // makes the speed infinite, which must give a full bar, not an overflow.
-  return std::clamp(SpeedBarValue(mbPerSecond), 0, COMPARE_BAR_MAXIMUM);
+  return std::clamp(SpeedBarValue(mbPerSecond), 0, SPEED_BAR_MAXIMUM);
 }
 
 int ScaleToDpi(int value, int dpi) {
