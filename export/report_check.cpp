@@ -5,6 +5,7 @@
 
 #include "drives/capacity.h"
 #include "engine/program_identity.h"
+#include "engine/shortest_cycle.h"
 #include "engine/speed.h"
 #include "platform/text.h"
 
@@ -146,16 +147,24 @@ bool IsDriveLetterRoot(std::string_view drive) {
          drive[2] == '\\';
 }
 
-bool IsMountPoint(std::string_view drive) { return !drive.empty() && drive[0] == '/'; }
+// What DriveUnderTestRoot gives for a UNC folder: two backslashes and the
+// server name's first character (U+FFFD for half of a surrogate pair).
+bool IsUncFolder(std::string_view drive) {
+  if (drive.size() < 3 || drive.substr(0, 2) != "\\\\") return false;
+  size_t length = 0;
+  return DecodeUtf8(drive, 2, &length) != INVALID_UTF8 && drive.size() == 2 + length;
+}
 
-// The drive under test as the record gives it; Windows when it is a drive
-// letter's root, Linux when it is a mount point.
+bool IsAbsolutePath(std::string_view drive) { return !drive.empty() && drive[0] == '/'; }
+
+// The drive under test as the record gives it; Windows for a drive letter's
+// root or a UNC folder, Linux for an absolute path.
 bool ReadDriveTest(RecordReader& reader, ReportFields* fields) {
   std::string_view drive;
   if (!reader.labelled(DRIVE_TEST, "\r", &drive)) return false;
-  if (IsDriveLetterRoot(drive))
+  if (IsDriveLetterRoot(drive) || IsUncFolder(drive))
     fields->edition = "Windows";
-  else if (IsMountPoint(drive))
+  else if (IsAbsolutePath(drive))
     fields->edition = "Linux";
   else
     return false;
@@ -172,22 +181,54 @@ std::vector<std::string_view> Split(std::string_view text, char separator) {
   return parts;
 }
 
+bool SameLetter(char a, char b) { return (a | 0x20) == (b | 0x20); }
+
 // The list's entry for the drive under test: its first line is the letter
-// and colon ("C:" for "C:\") or the mount point itself. A description ends
+// and colon ("C:" for "C:\\") or the mount point itself. A description ends
 // in the capacity (or the volume's stand-in for it), the model and the
-// layout line; one of a drive of unknown type has no such lines.
-bool FindDriveEntry(std::string_view list, ReportFields* fields) {
+// layout line; one of a drive of unknown type has no such lines. A drive
+// the list leaves out keeps both fields empty.
+void FindDriveEntry(std::string_view list, ReportFields* fields) {
   const std::string_view drive = fields->driveUnderTest;
-  const std::string_view name = IsDriveLetterRoot(drive) ? drive.substr(0, 2) : drive;
+  const bool letter = IsDriveLetterRoot(drive);
+  fields->driveCapacity.clear();
+  fields->driveModel.clear();
   for (std::string_view description : Split(list, '\r')) {
     std::vector<std::string_view> lines = Split(description, '\n');
-    if (lines[0] != name) continue;
+    const std::string_view name = lines[0];
+    const bool named =
+        letter ? name.size() == 2 && name[1] == ':' && SameLetter(name[0], drive[0]) : name == drive;
+    if (!named) continue;
     const size_t n = lines.size();
     fields->driveCapacity = n >= 4 ? std::string(lines[n - 3]) : std::string("---");
     fields->driveModel = n >= 4 ? std::string(lines[n - 2]) : std::string();
-    return true;
+    return;
   }
-  return false;
+}
+
+// The first field beyond its bound, named as messages name it; nullptr
+// when every field is within.
+const char* OversizedField(const ReportFields& fields, size_t* bound) {
+  const struct {
+    const char* name;
+    const std::string& value;
+    size_t bound;
+  } limits[] = {
+      {"processor name", fields.processor, MAX_NAME_FIELD_BYTES},
+      {"motherboard", fields.board, MAX_BOARD_BYTES},
+      {"graphics name", fields.graphics, MAX_NAME_FIELD_BYTES},
+      {"operating system name", fields.osName, MAX_NAME_FIELD_BYTES},
+      {"operating system build", fields.osBuild, MAX_NAME_FIELD_BYTES},
+      {"drive under test", fields.driveUnderTest, MAX_DRIVE_UNDER_TEST_BYTES},
+      {"drive capacity", fields.driveCapacity, MAX_CAPACITY_BYTES},
+      {"drive model", fields.driveModel, MAX_DRIVE_MODEL_BYTES},
+  };
+  for (const auto& limit : limits) {
+    if (limit.value.size() <= limit.bound) continue;
+    *bound = limit.bound;
+    return limit.name;
+  }
+  return nullptr;
 }
 
 // The three closing records, found from the report's end, since the drive
@@ -241,15 +282,16 @@ const char* ReportCheckName(ReportCheck check) {
     case ReportCheck::Title: return "title record";
     case ReportCheck::SystemLines: return "system information lines";
     case ReportCheck::DriveTest: return "Drive test";
-    case ReportCheck::DriveList: return "drive list";
     case ReportCheck::Average: return "Average of results";
     case ReportCheck::BytesWritten: return "Byets written";
     case ReportCheck::Speed: return "MB/s";
+    case ReportCheck::FieldSize: return "field size";
+    case ReportCheck::ShortestCycle: return "shortest cycle";
   }
   return "unknown";
 }
 
-ReportCheck CheckReport(std::string_view report, ReportFields* fields) {
+ReportCheck CheckReport(std::string_view report, ReportFields* fields, std::string* detail) {
   if (report.size() > MAX_REPORT_BYTES) return ReportCheck::Size;
   if (!IsUtf8Text(report)) return ReportCheck::Utf8;
   const std::string title = Utf8(PROGRAM_TITLE) + "\r\r\n";
@@ -263,10 +305,21 @@ ReportCheck CheckReport(std::string_view report, ReportFields* fields) {
 
   ClosingRecords closing;
   if (!FindClosingRecords(report, reader.at, &closing)) return ReportCheck::Average;
-  const std::string_view list = report.substr(reader.at, closing.start - CRLF.size() - reader.at);
-  if (!FindDriveEntry(list, &found)) return ReportCheck::DriveList;
+  FindDriveEntry(report.substr(reader.at, closing.start - CRLF.size() - reader.at), &found);
   ReportCheck verdict = CheckClosingRecords(closing, &found);
   if (verdict != ReportCheck::Passed) return verdict;
+
+  size_t bound = 0;
+  if (const char* field = OversizedField(found, &bound)) {
+    if (detail) *detail = std::string("the ") + field + " is longer than " + std::to_string(bound) + " bytes";
+    return ReportCheck::FieldSize;
+  }
+  if (found.averageMs < SHORTEST_CYCLE_MS) {
+    if (detail)
+      *detail = "average " + std::to_string(found.averageMs) + " ms is below the " +
+                std::to_string(SHORTEST_CYCLE_MS) + " ms that a cycle's own pauses take";
+    return ReportCheck::ShortestCycle;
+  }
 
   *fields = std::move(found);
   return ReportCheck::Passed;
@@ -286,10 +339,12 @@ ValidationVerdict CheckValidationFile(const std::string& file, std::string* repo
     verdict.reason = std::string("not a validation file: ") + ValidationProblem(verdict.file);
     return verdict;
   }
-  verdict.report = CheckReport(*report, fields);
-  if (verdict.report != ReportCheck::Passed)
-    verdict.reason =
-        std::string("not a Quillmark report: check \"") + ReportCheckName(verdict.report) + "\" failed";
+  std::string detail;
+  verdict.report = CheckReport(*report, fields, &detail);
+  if (verdict.report == ReportCheck::Passed) return verdict;
+  verdict.reason = detail.empty() ? std::string("not a Quillmark report: check \"") +
+                                        ReportCheckName(verdict.report) + "\" failed"
+                                  : "not a Quillmark report: " + detail;
   return verdict;
 }
 

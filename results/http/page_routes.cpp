@@ -3,6 +3,7 @@
 // style sheet.
 #include <httplib.h>
 
+#include "export/report_check.h"
 #include "results/http/board_context.h"
 #include "results/http/http_replies.h"
 #include "results/http/request_values.h"
@@ -110,8 +111,11 @@ void DriveModel(BoardContext* context, const httplib::Request& req, httplib::Res
   int64_t pageNumber = 1;
   if (!ReadPageNumber(req, res, &pageNumber)) return;
   ResultQuery query;
-  query.driveModel = CleanText(std::string(req.matches[1]));
-  if (query.driveModel.empty() || query.driveModel.size() > 1000)
+  // The model exactly as stored, the key its links were made from; pages
+  // escape and clean it on the way out. Cleaning it here would miss every
+  // model that holds a control or bidirectional character.
+  query.driveModel = std::string(req.matches[1]);
+  if (query.driveModel.empty() || query.driveModel.size() > MAX_DRIVE_MODEL_BYTES)
     return SendPageError(res, 404, StatusExplanation(404));
   query.offset = (pageNumber - 1) * LEADERBOARD_PAGE_SIZE;
   ResultPage page;

@@ -33,10 +33,6 @@ std::string Field(const char* name, const std::string& valueHtml) {
   return std::string("<dt>") + name + "</dt><dd>" + valueHtml + "</dd>";
 }
 
-std::string ModelText(const ResultRecord& r) {
-  return r.driveModel.empty() ? std::string("(no model given)") : r.driveModel;
-}
-
 // Horizontal bars: this result among the seven references, fastest on top.
 std::string ReferenceChart(const ResultRecord& r) {
   struct Entry {
@@ -133,7 +129,7 @@ std::string ResultPageHtml(const ResultView& view) {
           " % of results.</p><dl class=\"fields\">";
   body += Field("Drive under test", EscapeHtml(r.driveUnderTest));
   body += Field("Drive model", EscapeHtml(ModelText(r)));
-  body += Field("Capacity", CapacityText(r.driveCapacity));
+  body += Field("Capacity", InDriveList(r) ? CapacityText(r.driveCapacity) : NOT_IN_DRIVE_LIST);
   body += Field("Average of results", std::to_string(r.averageMs) + " ms");
   body += Field("Speed", EscapeHtml(r.speedText) + " MB/s");
   body += Field("Edition", EscapeHtml(r.edition));

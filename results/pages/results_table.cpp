@@ -37,13 +37,19 @@ std::string CapacityText(const std::string& driveCapacity) {
   return EscapeHtml(driveCapacity) + " GiB";
 }
 
+bool InDriveList(const ResultRecord& r) { return !r.driveCapacity.empty() || !r.driveModel.empty(); }
+
+std::string ModelText(const ResultRecord& r) {
+  if (!r.driveModel.empty()) return r.driveModel;
+  return InDriveList(r) ? std::string("(no model given)") : std::string(NOT_IN_DRIVE_LIST);
+}
+
 std::string DateText(const std::string& submittedUtc) { return EscapeHtml(submittedUtc.substr(0, 10)); }
 
 namespace {
 
 std::string ModelCell(const ResultRecord& result) {
-  const std::string model = result.driveModel.empty() ? "(no model given)" : result.driveModel;
-  return "<a href=\"/results/" + std::to_string(result.id) + "\">" + EscapeHtml(model) + "</a>";
+  return "<a href=\"/results/" + std::to_string(result.id) + "\">" + EscapeHtml(ModelText(result)) + "</a>";
 }
 
 std::string ResultRow(const TableRow& row) {

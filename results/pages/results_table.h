@@ -28,6 +28,15 @@ std::string ResultsTable(const std::vector<TableRow>& rows);
 // "465.762 GiB", or "---" as the drive list writes an unknown capacity.
 std::string CapacityText(const std::string& driveCapacity);
 
+// A drive that the sender's drive list leaves out (a network drive, a UNC
+// folder, tmpfs) has neither capacity nor model on record.
+constexpr char NOT_IN_DRIVE_LIST[] = "not in the drive list";
+bool InDriveList(const ResultRecord& r);
+
+// The drive model as pages show it: "(no model given)" when the list gives
+// none, NOT_IN_DRIVE_LIST when the drive is not in it. Not escaped.
+std::string ModelText(const ResultRecord& r);
+
 // "2026-12-10" of "2026-12-10T08:01:02Z".
 std::string DateText(const std::string& submittedUtc);
 

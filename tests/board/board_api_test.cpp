@@ -260,6 +260,19 @@ TEST_P(Board, HostileReportsAreRefusedOrShownEscaped) {
     EXPECT_EQ(page->body.find('\x01'), std::string::npos) << path;
     EXPECT_EQ(page->body.find('\x1b'), std::string::npos) << path;
   }
+  // The model's link on /drives leads to its page, control and bidi
+  // characters and all.
+  auto drives = Client().Get("/drives");
+  ASSERT_TRUE(drives && drives->status == 200);
+  const size_t at = drives->body.find(mark_);
+  const size_t href = drives->body.rfind("href=\"/drives/", at);
+  ASSERT_NE(href, std::string::npos);
+  const std::string link = drives->body.substr(href + 6, drives->body.find('"', href + 6) - href - 6);
+  auto modelPage = Client().Get(link.c_str());
+  ASSERT_TRUE(modelPage);
+  EXPECT_EQ(modelPage->status, 200) << link;
+  EXPECT_NE(modelPage->body.find("/results/" + id), std::string::npos) << link;
+
   auto one = Client().Get(("/api/results/" + id).c_str());
   ASSERT_TRUE(one && one->status == 200);
   const json parsed = json::parse(one->body, nullptr, false);

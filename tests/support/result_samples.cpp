@@ -55,7 +55,9 @@ std::string SampleReportBytes(const SampleReport& sample) {
   results.mbPerSecondText = MbPerSecondText(results.mbPerSecond);
   ReportInputs inputs;
   inputs.systemInfoLines = SystemInfoLines(InventoryOf(sample));
-  inputs.driveUnderTest = sample.windows ? u"C:\\" : u"/";
+  inputs.driveUnderTest = !sample.driveUnderTest.empty() ? sample.driveUnderTest
+                          : sample.windows               ? u"C:\\"
+                                                         : u"/";
   inputs.driveListText = DriveListOf(sample);
   return ReportBytes(results, inputs);
 }

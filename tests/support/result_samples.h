@@ -13,6 +13,7 @@ namespace qm {
 
 struct SampleReport {
   bool windows = true;  // the drive under test "C:\" with drive letters; else "/" with mount points
+  Text driveUnderTest;  // another drive under test than those ("\\s", "/tmp"); the list stays as it is
   Text processor = u"AMD Ryzen 7 5800X 8-Core Processor";
   Text boardMaker = u"ASUSTeK COMPUTER INC.";
   Text boardModel = u"PRIME X570-P";

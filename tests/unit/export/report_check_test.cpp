@@ -5,9 +5,10 @@
 
 #include <functional>
 
+#include "engine/shortest_cycle.h"
+#include "export/report_check.h"
 #include "export/validation_check.h"
 #include "tests/support/report_fixtures.h"
-#include "export/report_check.h"
 #include "tests/support/result_samples.h"
 
 namespace qm {
@@ -85,6 +86,113 @@ TEST(ReportCheck, WindowsFormReportGivesItsFields) {
   EXPECT_EQ(fields.totalMemory, "");
 }
 
+// Every drive under test the programs can name, whether the drive list
+// names it (its capacity and model are taken) or leaves it out (network,
+// optical and RAM drives, UNC folders, tmpfs, bind mounts: both stay empty).
+TEST(ReportCheck, EveryDriveUnderTestTheProgramsWriteIsTaken) {
+  struct Case {
+    bool windows;
+    Text drive;
+    const char* edition;
+    const char* capacity;
+    const char* model;
+  };
+  const Case cases[] = {
+      {true, u"C:\\", "Windows", "931.511", "Samsung SSD 970 EVO Plus 1TB"},
+      {true, u"c:\\", "Windows", "931.511", "Samsung SSD 970 EVO Plus 1TB"},
+      {true, u"E:\\", "Windows", "14.910", "SanDisk Ultra"},
+      {true, u"D:\\", "Windows", "---", ""},  // listed, type unknown
+      {true, u"F:\\", "Windows", "", ""},     // a network, optical or RAM drive
+      {true, u"\\\\s", "Windows", "", ""},    // \\server\share
+      {true, u"\\\\\u00e9", "Windows", "", ""},
+      {true, u"\\\\?", "Windows", "", ""},  // \\?\C:\...
+      {false, u"/", "Linux", "931.511", "Samsung SSD 970 EVO Plus 1TB"},
+      {false, u"/boot/efi", "Linux", "0.511", "Samsung SSD 970 EVO Plus 1TB"},
+      {false, u"/tmp", "Linux", "", ""},
+      {false, u"/srv/bench folder/\u00e9t\u00e9", "Linux", "", ""},
+      {false, u"C:\\", "Windows", "", ""},  // a Linux list never names a letter
+  };
+  for (const Case& c : cases) {
+    SampleReport sample;
+    sample.windows = c.windows;
+    sample.driveUnderTest = c.drive;
+    ReportFields fields;
+    ASSERT_EQ(CheckReport(SampleReportBytes(sample), &fields), ReportCheck::Passed) << Utf8(c.drive);
+    EXPECT_EQ(fields.edition, c.edition) << Utf8(c.drive);
+    EXPECT_EQ(fields.driveUnderTest, Utf8(c.drive));
+    EXPECT_EQ(fields.driveCapacity, c.capacity) << Utf8(c.drive);
+    EXPECT_EQ(fields.driveModel, c.model) << Utf8(c.drive);
+  }
+  // The programs' own files, their drive left out of the list.
+  for (const std::string& report :
+       {Replaced(Decrypted(windows_verify()), "Z:\n251.972\n\n---\r\r", ""),
+        Replaced(Decrypted(console_verify()), "/\n251.972\n\n---\r\r\r\n", "\r\n")}) {
+    ReportFields fields;
+    ASSERT_EQ(CheckReport(report, &fields), ReportCheck::Passed);
+    EXPECT_EQ(fields.driveCapacity, "");
+    EXPECT_EQ(fields.driveModel, "");
+  }
+}
+
+// The floor comes from the cycle's own pauses; the bounds from what real
+// machines give. Both name what they refuse.
+TEST(ReportCheck, RefusesWhatNoRunCanGive) {
+  const std::string longModel(200000, 'M');
+  struct Case {
+    const char* what;
+    SampleReport sample;
+    ReportCheck check;
+    std::string detail;
+  };
+  auto with = [](auto change) {
+    SampleReport sample;
+    change(sample);
+    return sample;
+  };
+  const Case cases[] = {
+      {"average 1 ms", with([](SampleReport& s) { s.averageMs = 1; }), ReportCheck::ShortestCycle,
+       "average 1 ms is below the 83 ms that a cycle's own pauses take"},
+      {"average 50 ms", with([](SampleReport& s) { s.averageMs = 50; }), ReportCheck::ShortestCycle,
+       "average 50 ms is below the 83 ms that a cycle's own pauses take"},
+      {"just below the floor", with([](SampleReport& s) { s.averageMs = SHORTEST_CYCLE_MS - 1; }),
+       ReportCheck::ShortestCycle, "average 82 ms is below the 83 ms that a cycle's own pauses take"},
+      {"at the floor", with([](SampleReport& s) { s.averageMs = SHORTEST_CYCLE_MS; }), ReportCheck::Passed,
+       ""},
+      {"a huge drive model", with([&](SampleReport& s) { s.driveModel = FromUtf8(longModel); }),
+       ReportCheck::FieldSize, "the drive model is longer than 256 bytes"},
+      {"a drive model at its bound",
+       with([](SampleReport& s) { s.driveModel = Text(MAX_DRIVE_MODEL_BYTES, u'M'); }), ReportCheck::Passed,
+       ""},
+      {"a processor beyond its bound",
+       with([](SampleReport& s) { s.processor = Text(MAX_NAME_FIELD_BYTES / 2 + 1, u'\u00e9'); }),
+       ReportCheck::FieldSize, "the processor name is longer than 256 bytes"},
+      {"a board beyond its bound", with([](SampleReport& s) { s.boardModel = Text(MAX_BOARD_BYTES, u'B'); }),
+       ReportCheck::FieldSize, "the motherboard is longer than 512 bytes"},
+      {"an operating system build beyond its bound",
+       with([](SampleReport& s) { s.osBuild = Text(MAX_NAME_FIELD_BYTES + 1, u'7'); }),
+       ReportCheck::FieldSize, "the operating system build is longer than 256 bytes"},
+      {"a path beyond PATH_MAX", with([](SampleReport& s) {
+         s.windows = false;
+         s.driveUnderTest = u"/" + Text(MAX_DRIVE_UNDER_TEST_BYTES, u'd');
+       }),
+       ReportCheck::FieldSize, "the drive under test is longer than 4096 bytes"},
+  };
+  for (const Case& c : cases) {
+    ReportFields fields;
+    std::string detail;
+    EXPECT_EQ(CheckReport(SampleReportBytes(c.sample), &fields, &detail), c.check) << c.what;
+    if (c.check != ReportCheck::Passed) {
+      EXPECT_EQ(detail, c.detail) << c.what;
+    }
+  }
+  std::string report;
+  ReportFields fields;
+  const ValidationVerdict verdict =
+      CheckValidationFile(SampleValidationFile(cases[1].sample), &report, &fields);
+  EXPECT_EQ(verdict.reason,
+            "not a Quillmark report: average 50 ms is below the 83 ms that a cycle's own pauses take");
+}
+
 TEST(ReportCheck, MarkupQuotesAndControlCharactersAreKeptAsSent) {
   SampleReport sample;
   sample.processor = u"<script>alert(\"x\")</script> & 'quoted' \u0007\t\u001b[31m \u00e9\u2122";
@@ -127,17 +235,16 @@ TEST(ReportCheck, EachBrokenVariantFailsItsCheck) {
        ReportCheck::DriveTest},
       {"a drive under test of neither form", Replaced(console, "Drive test: /\r", "Drive test: net\r"),
        ReportCheck::DriveTest},
+      {"a drive letter without its root", Replaced(windows, "Drive test: C:\\\r", "Drive test: C:\r"),
+       ReportCheck::DriveTest},
+      {"a UNC folder of more than three characters",
+       Replaced(windows, "Drive test: C:\\\r", "Drive test: \\\\sv\r"), ReportCheck::DriveTest},
+      {"two backslashes alone", Replaced(windows, "Drive test: C:\\\r", "Drive test: \\\\\r"),
+       ReportCheck::DriveTest},
       {"drive test without its CR", Replaced(windows, "\rDrive test: ", "Drive test: "),
        ReportCheck::DriveTest},
-      {"a drive the list does not name", Replaced(windows, "Drive test: C:\\", "Drive test: F:\\"),
-       ReportCheck::DriveList},
-      {"Wine's drive left out of the list", Replaced(wine, "Z:\n251.972\n\n---\r\r", ""),
-       ReportCheck::DriveList},
       {"a speed of the Windows build changed", Replaced(wine, "MB/s: 1.838", "MB/s: 1.839"),
        ReportCheck::Speed},
-      {"a mount point the list does not name", Replaced(console, "Drive test: /\r", "Drive test: /home\r"),
-       ReportCheck::DriveList},
-      {"an empty drive list", Replaced(console, "/\n251.972\n\n---\r\r\r\n", "\r\n"), ReportCheck::DriveList},
       {"average 0", Replaced(Replaced(windows, "results: 1234", "results: 0"), "in 1234 ", "in 0 "),
        ReportCheck::Average},
       {"negative average", Replaced(windows, "results: 1234", "results: -1234"), ReportCheck::Average},
