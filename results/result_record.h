@@ -24,6 +24,12 @@ struct ResultQuery {
   std::string driveModel;   // exact drive model; empty: any
   int64_t offset = 0;
   int64_t limit = 50;
+  // A page that follows the result (afterAverageMs, afterId) in the ranking
+  // rather than skipping offset results: the index is entered at that
+  // point, however deep. Served without a text; offset is then not used.
+  bool after = false;
+  int64_t afterAverageMs = 0;
+  int64_t afterId = 0;
 };
 
 // A search counts its matches up to this many and says "more than" beyond.
@@ -44,6 +50,16 @@ struct DriveSummary {
   double medianSpeed = 0;   // MB/s
   double bestSpeed = 0;
   double worstSpeed = 0;
+  // The speeds a quarter and three quarters of the way from the slowest,
+  // each the middle of its half as the median is of all.
+  double lowerQuartileSpeed = 0;
+  double upperQuartileSpeed = 0;
+};
+
+// How many results have one speed: the board's distribution, as kept.
+struct SpeedCount {
+  double speed = 0;  // MB/s
+  int64_t count = 0;
 };
 
 // The speed of a result in MB/s, from its average, as the program computes it.

@@ -3,15 +3,27 @@
 // the last error of each thread).
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <ctime>
 #include <map>
 #include <mutex>
 
 #include "results/store_backend.h"
 
+// A drive model's figures as this store last read them, and the model's
+// number of changes then.
+struct KeptFigures {
+  qm::DriveSummary summary;
+  int64_t changes = 0;
+};
+
 struct qm::ResultStore {
   const StoreBackend* backend = nullptr;
   void* db = nullptr;
+  // Figures are read again by one caller at a time; the others wait for
+  // them rather than read the same speeds too.
+  std::mutex figuresMutex;
+  std::map<std::string, KeptFigures> figures;
 };
 
 namespace qm {
@@ -43,11 +55,29 @@ double SpeedOf(int64_t averageMs) {
   return ResultSpeed(record);
 }
 
-// Of speeds in the order of their averages: the middle one, or the mean of
-// the middle two.
-double MedianSpeed(const std::vector<int64_t>& sortedAverages) {
-  const size_t n = sortedAverages.size();
-  return (SpeedOf(sortedAverages[(n - 1) / 2]) + SpeedOf(sortedAverages[n / 2])) / 2;
+// Of speeds in the order of their averages, from first to first + n: the
+// middle one, or the mean of the middle two.
+double MedianSpeed(const std::vector<int64_t>& sortedAverages, size_t first, size_t n) {
+  return (SpeedOf(sortedAverages[first + (n - 1) / 2]) + SpeedOf(sortedAverages[first + n / 2])) / 2;
+}
+
+DriveSummary FiguresOf(const std::string& model, const std::vector<int64_t>& sorted) {
+  const size_t n = sorted.size(), half = (n + 1) / 2;
+  DriveSummary summary;
+  summary.model = model;
+  summary.count = static_cast<int64_t>(n);
+  summary.medianSpeed = MedianSpeed(sorted, 0, n);
+  summary.upperQuartileSpeed = MedianSpeed(sorted, 0, half);
+  summary.lowerQuartileSpeed = MedianSpeed(sorted, n - half, half);
+  summary.bestSpeed = SpeedOf(sorted.front());
+  summary.worstSpeed = SpeedOf(sorted.back());
+  return summary;
+}
+
+// Whether figures taken at (count, changes) still stand: fewer than 1 % of
+// the model's results have come or gone since.
+bool StillStands(const KeptFigures& kept, const DriveCount& now) {
+  return std::llabs(now.changes - kept.changes) * 100 <= kept.summary.count;
 }
 
 }  // namespace
@@ -98,7 +128,10 @@ ResultStore* OpenResultStore(const std::string& url, std::string* error) {
     return nullptr;
   }
   if (db == nullptr) return nullptr;
-  return new ResultStore{backend, db};
+  auto* store = new ResultStore;
+  store->backend = backend;
+  store->db = db;
+  return store;
 }
 
 void CloseResultStore(ResultStore* store) {
@@ -154,38 +187,42 @@ StoreStatus ListResults(ResultStore* store, const ResultQuery& query, ResultPage
 
 StoreStatus ListDrives(ResultStore* store, std::vector<DriveSummary>* drives) {
   drives->clear();
-  std::vector<std::pair<std::string, int64_t>> rows;
+  std::vector<DriveCount> counts;
   std::string error;
-  StoreStatus status = store->backend->driveAverages(store->db, &rows, &error);
+  StoreStatus status = store->backend->driveCounts(store->db, &counts, &error);
   if (status != StoreStatus::Ok) return Noted(store, status, error);
-  for (size_t first = 0; first < rows.size();) {
-    size_t end = first;
-    std::vector<int64_t> averages;
-    while (end < rows.size() && rows[end].first == rows[first].first) averages.push_back(rows[end++].second);
-    std::sort(averages.begin(), averages.end());
-    DriveSummary summary;
-    summary.model = rows[first].first;
-    summary.count = static_cast<int64_t>(averages.size());
-    summary.medianSpeed = MedianSpeed(averages);
-    summary.bestSpeed = SpeedOf(averages.front());
-    summary.worstSpeed = SpeedOf(averages.back());
-    drives->push_back(summary);
-    first = end;
+  std::lock_guard<std::mutex> lock(store->figuresMutex);
+  std::map<std::string, KeptFigures> fresh;
+  for (const DriveCount& count : counts) {
+    auto kept = store->figures.find(count.model);
+    if (kept == store->figures.end() || !StillStands(kept->second, count)) {
+      std::vector<int64_t> averages;
+      status = store->backend->modelAverages(store->db, count.model, &averages, &error);
+      if (status != StoreStatus::Ok) return Noted(store, status, error);
+      if (averages.empty()) continue;  // gone since it was counted
+      kept = store->figures
+                 .insert_or_assign(count.model, KeptFigures{FiguresOf(count.model, averages), count.changes})
+                 .first;
+    }
+    fresh.emplace(count.model, kept->second);
+    drives->push_back(kept->second.summary);
+    drives->back().count = count.count;
   }
+  store->figures = std::move(fresh);  // models that are gone are forgotten
   std::stable_sort(drives->begin(), drives->end(), [](const DriveSummary& a, const DriveSummary& b) {
     return a.count != b.count ? a.count > b.count : a.model < b.model;
   });
   return StoreStatus::Ok;
 }
 
-StoreStatus AllSpeeds(ResultStore* store, std::vector<double>* speeds) {
-  speeds->clear();
-  std::vector<int64_t> averages;
+StoreStatus SpeedCounts(ResultStore* store, std::vector<SpeedCount>* counts) {
+  counts->clear();
+  std::vector<std::pair<int64_t, int64_t>> averages;
   std::string error;
-  StoreStatus status = store->backend->averages(store->db, &averages, &error);
+  StoreStatus status = store->backend->averageCounts(store->db, &averages, &error);
   if (status != StoreStatus::Ok) return Noted(store, status, error);
-  speeds->reserve(averages.size());
-  for (int64_t average : averages) speeds->push_back(SpeedOf(average));
+  counts->reserve(averages.size());
+  for (const auto& [average, count] : averages) counts->push_back({SpeedOf(average), count});
   return StoreStatus::Ok;
 }
 

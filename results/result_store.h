@@ -54,11 +54,16 @@ StoreStatus ExportResults(ResultStore* store, const ResultTaker& take);
 // so the board refuses it.
 bool IndexServesSearch(const std::string& text);
 
-// One row per drive model, most results first, then by model.
+// One row per drive model, most results first, then by model. The counts
+// are exact (kept by the database); a model's speeds are read again only
+// when more than 1 % of its results have come or gone since they were last
+// read by this store, so its median, quartiles, best and worst lag by at
+// most that much.
 StoreStatus ListDrives(ResultStore* store, std::vector<DriveSummary>* drives);
 
-// Every stored speed in MB/s, for the distribution chart.
-StoreStatus AllSpeeds(ResultStore* store, std::vector<double>* speeds);
+// The number of results at each stored speed, from counts the database
+// keeps: the distribution chart and a result's place among all.
+StoreStatus SpeedCounts(ResultStore* store, std::vector<SpeedCount>* counts);
 
 // What went wrong in the last Failed call of this thread, for logs and errors.
 std::string StoreError(ResultStore* store);

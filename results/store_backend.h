@@ -13,6 +13,12 @@
 
 namespace qm {
 
+struct DriveCount {
+  std::string model;
+  int64_t count = 0;
+  int64_t changes = 0;  // results added and removed, ever
+};
+
 struct StoreBackend {
   // Closes every connection; no call may be running.
   void (*close)(void* db);
@@ -25,10 +31,13 @@ struct StoreBackend {
   StoreStatus (*get)(void* db, int64_t id, ResultRecord* record, std::string* error);
   // query.text arrives already folded as searchKey is.
   StoreStatus (*list)(void* db, const ResultQuery& query, ResultPage* page, std::string* error);
-  // Every stored (drive model, averageMs), ordered by model then averageMs.
-  StoreStatus (*driveAverages)(void* db, std::vector<std::pair<std::string, int64_t>>* rows,
+  // Every drive model with its kept count and number of changes.
+  StoreStatus (*driveCounts)(void* db, std::vector<DriveCount>* counts, std::string* error);
+  // The averages of one model's results, ascending, from its index alone.
+  StoreStatus (*modelAverages)(void* db, const std::string& model, std::vector<int64_t>* averages,
                                std::string* error);
-  StoreStatus (*averages)(void* db, std::vector<int64_t>* averages, std::string* error);
+  // (averageMs, results) for every stored average, ascending.
+  StoreStatus (*averageCounts)(void* db, std::vector<std::pair<int64_t, int64_t>>* counts, std::string* error);
   // As ExportResults: every listed row, fastest first, in one read transaction.
   StoreStatus (*exportAll)(void* db, const ResultTaker& take, std::string* error);
 };
@@ -49,6 +58,13 @@ constexpr size_t RECORD_TEXT_COUNT = 13;
   ") AS p"                                                                          \
   " JOIN results AS r ON r.id = p.id ORDER BY average_ms, r.id"
 
+// A listing's rows for the ids that INNER (a query of ids alone, in rank
+// order, from an index) gives: no row is read but those shown.
+#define QM_PAGE_OF(INNER)                                   \
+  "SELECT r.id, " QM_RECORD_TEXT_COLUMNS                    \
+  ", r.average_ms FROM (" INNER                             \
+  ") AS p JOIN results AS r ON r.id = p.id ORDER BY r.average_ms, r.id"
+
 std::array<std::string*, RECORD_TEXT_COUNT> RecordTexts(ResultRecord* record);
 std::array<const std::string*, RECORD_TEXT_COUNT> RecordTexts(const ResultRecord& record);
 
@@ -66,8 +82,9 @@ enum StoreStatement {
   // page skips index entries rather than whole rows.
   COUNT_ALL_RESULTS,
   LIST_ALL_RESULTS,
-  DRIVE_AVERAGES,
-  ALL_AVERAGES,
+  DRIVE_COUNTS,
+  MODEL_AVERAGES,
+  AVERAGE_COUNTS,
   // A search by text alone: its matches counted up to a cap through the
   // trigram index; a page of few matches read through that index and sorted,
   // a page of many found by walking the speed order, where matches are dense.
@@ -76,6 +93,13 @@ enum StoreStatement {
   LIST_MANY_MATCHING,
   // Every listed row, fastest first, for the exports.
   EXPORT_ALL,
+  // One drive model's results: the kept count, and a page whose ids come
+  // from the model's index alone, by offset or after a given result.
+  COUNT_MODEL,
+  LIST_MODEL,
+  LIST_MODEL_AFTER,
+  // The unfiltered listing after a given result.
+  LIST_ALL_AFTER,
   STATEMENT_COUNT
 };
 

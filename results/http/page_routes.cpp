@@ -40,6 +40,15 @@ bool ReadSearch(const httplib::Request& req, httplib::Response& res, std::string
   return false;
 }
 
+// ?after=AVERAGE-ID: the page follows that result, found in the index
+// rather than counted from the first.
+bool ReadAfter(const httplib::Request& req, httplib::Response& res, ResultQuery* query) {
+  if (ParseAfter(req.get_param_value("after"), &query->after, &query->afterAverageMs, &query->afterId))
+    return true;
+  SendPageError(res, 400, "The page to follow must be given as after=AVERAGE-ID, two whole numbers.");
+  return false;
+}
+
 bool ReadPageNumber(const httplib::Request& req, httplib::Response& res, int64_t* page) {
   if (ParseWholeNumber(req.get_param_value("page"), 1, MAX_PAGE_NUMBER, 1, page)) return true;
   SendPageError(res, 400, "The page number must be a whole number from 1.");
@@ -51,6 +60,13 @@ bool ReadPageNumber(const httplib::Request& req, httplib::Response& res, int64_t
 bool ReadLeaderboard(BoardContext* context, const ResultQuery& base, int64_t pageNumber,
                      LeaderboardView* view) {
   ResultQuery query = base;
+  if (query.after) {
+    query.limit = LEADERBOARD_PAGE_SIZE;
+    ResultRecord above;
+    above.averageMs = query.afterAverageMs;
+    view->speedAbove = ResultSpeed(above);
+    return ListResults(context->store, query, &view->page) == StoreStatus::Ok;
+  }
   const int64_t offset = (pageNumber - 1) * LEADERBOARD_PAGE_SIZE;
   query.offset = offset == 0 ? 0 : offset - 1;
   query.limit = offset == 0 ? LEADERBOARD_PAGE_SIZE : LEADERBOARD_PAGE_SIZE + 1;
@@ -68,6 +84,9 @@ void Leaderboard(BoardContext* context, const httplib::Request& req, httplib::Re
   if (!ReadSearch(req, res, &view.searchText) || !ReadPageNumber(req, res, &view.pageNumber)) return;
   ResultQuery query;
   query.text = view.searchText;
+  if (!ReadAfter(req, res, &query)) return;
+  query.after = query.after && query.text.empty();  // a search pages by number
+  if (view.pageNumber == 1) query.after = false;
   if (!ReadLeaderboard(context, query, view.pageNumber, &view)) return StoreUnavailable(res);
   SendPage(res, 200, LeaderboardPage(view));
 }
@@ -80,7 +99,7 @@ void OneResult(BoardContext* context, const httplib::Request& req, httplib::Resp
   const StoreStatus status = GetResult(context->store, id, &view.record);
   if (status == StoreStatus::NotFound)
     return SendPageError(res, 404, "There is no result " + std::to_string(id) + ".");
-  if (status != StoreStatus::Ok || AllSpeeds(context->store, &view.allSpeeds) != StoreStatus::Ok)
+  if (status != StoreStatus::Ok || SpeedCounts(context->store, &view.speedCounts) != StoreStatus::Ok)
     return StoreUnavailable(res);
   if (req.has_param("added")) view.notice = ArrivalNotice::Added;
   if (req.has_param("duplicate")) view.notice = ArrivalNotice::Duplicate;
@@ -117,6 +136,7 @@ void DriveModel(BoardContext* context, const httplib::Request& req, httplib::Res
   query.driveModel = std::string(req.matches[1]);
   if (query.driveModel.empty() || query.driveModel.size() > MAX_DRIVE_MODEL_BYTES)
     return SendPageError(res, 404, StatusExplanation(404));
+  if (!ReadAfter(req, res, &query)) return;
   query.offset = (pageNumber - 1) * LEADERBOARD_PAGE_SIZE;
   ResultPage page;
   if (ListResults(context->store, query, &page) != StoreStatus::Ok) return StoreUnavailable(res);

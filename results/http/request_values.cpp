@@ -19,4 +19,13 @@ bool ParseWholeNumber(const std::string& text, int64_t minimum, int64_t maximum,
   return true;
 }
 
+bool ParseAfter(const std::string& text, bool* given, int64_t* averageMs, int64_t* id) {
+  *given = !text.empty();
+  if (text.empty()) return true;
+  const size_t dash = text.find('-');
+  return dash != std::string::npos && dash > 0 && dash + 1 < text.size() &&
+         ParseWholeNumber(text.substr(0, dash), 1, INT64_MAX, 0, averageMs) &&
+         ParseWholeNumber(text.substr(dash + 1), 1, INT64_MAX, 0, id);
+}
+
 }  // namespace qm

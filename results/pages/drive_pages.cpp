@@ -43,7 +43,8 @@ std::string DriveModelPage(const std::string& model, const ResultPage& page, int
             "\">&larr; Faster</a>";
   body += "<span>Page " + std::to_string(pageNumber) + " of " + std::to_string(pages) + "</span>";
   if (pageNumber < pages)
-    body += "<a rel=\"next\" href=\"" + base + std::to_string(pageNumber + 1) + "\">Slower &rarr;</a>";
+    body += "<a rel=\"next\" href=\"" + base + std::to_string(pageNumber + 1) + AfterParameter(page) +
+            "\">Slower &rarr;</a>";
   body += "</div>";
   return PageFrame(model, BoardSection::Drives, body);
 }

@@ -13,6 +13,12 @@ int64_t PageCount(int64_t total) {
   return total <= 0 ? 1 : (total + LEADERBOARD_PAGE_SIZE - 1) / LEADERBOARD_PAGE_SIZE;
 }
 
+std::string AfterParameter(const ResultPage& page) {
+  if (page.results.empty()) return std::string();
+  const ResultRecord& last = page.results.back();
+  return "&amp;after=" + std::to_string(last.averageMs) + "-" + std::to_string(last.id);
+}
+
 std::vector<int> ReferencesOnPage(const LeaderboardView& view) {
   std::vector<int> indexes;
   if (!view.searchText.empty()) return indexes;
@@ -43,8 +49,8 @@ std::string Pager(const LeaderboardView& view) {
             "\">&larr; Faster</a>";
   html += "<span>Page " + std::to_string(view.pageNumber) + " of " + std::to_string(pages) + "</span>";
   if (view.pageNumber < pages)
-    html +=
-        "<a rel=\"next\" href=\"" + PageLink(view.searchText, view.pageNumber + 1) + "\">Slower &rarr;</a>";
+    html += "<a rel=\"next\" href=\"" + PageLink(view.searchText, view.pageNumber + 1) +
+            (view.searchText.empty() ? AfterParameter(view.page) : std::string()) + "\">Slower &rarr;</a>";
   return html + "</div>";
 }
 

@@ -23,6 +23,10 @@ struct LeaderboardView {
 
 int64_t PageCount(int64_t total);
 
+// "&amp;after=AVERAGE-ID" of the last result shown, for the link to the next
+// page, which then starts from there in the index; nothing on an empty page.
+std::string AfterParameter(const ResultPage& page);
+
 // The references (indexes into ReferenceDrives) that fall on this page: each
 // reference is on exactly one page, the one its speed sorts into. None while
 // searching.

@@ -11,19 +11,32 @@
 
 namespace qm {
 
-int FasterThanPercent(double speed, const std::vector<double>& allSpeeds) {
-  if (allSpeeds.empty()) return 0;
-  const auto slower = std::count_if(allSpeeds.begin(), allSpeeds.end(), [&](double s) { return s < speed; });
-  return static_cast<int>(slower * 100 / static_cast<int64_t>(allSpeeds.size()));
+namespace {
+
+int64_t ResultCount(const std::vector<SpeedCount>& speedCounts) {
+  int64_t total = 0;
+  for (const SpeedCount& s : speedCounts) total += s.count;
+  return total;
+}
+
+}  // namespace
+
+int FasterThanPercent(double speed, const std::vector<SpeedCount>& speedCounts) {
+  const int64_t total = ResultCount(speedCounts);
+  if (total <= 0) return 0;
+  int64_t slower = 0;
+  for (const SpeedCount& s : speedCounts)
+    if (s.speed < speed) slower += s.count;
+  return static_cast<int>(slower * 100 / total);
 }
 
 int HistogramBin(double speed) {
   return std::min(HISTOGRAM_BINS - 1, static_cast<int>(ScalePosition(speed) * HISTOGRAM_BINS));
 }
 
-std::vector<int64_t> HistogramCounts(const std::vector<double>& speeds) {
+std::vector<int64_t> HistogramCounts(const std::vector<SpeedCount>& speedCounts) {
   std::vector<int64_t> counts(HISTOGRAM_BINS, 0);
-  for (double speed : speeds) ++counts[HistogramBin(speed)];
+  for (const SpeedCount& s : speedCounts) counts[HistogramBin(s.speed)] += s.count;
   return counts;
 }
 
@@ -74,8 +87,8 @@ std::string ReferenceChart(const ResultRecord& r) {
 }
 
 // All results on the board's scale, with this one's bin and place marked.
-std::string Histogram(const ResultRecord& r, const std::vector<double>& allSpeeds) {
-  const std::vector<int64_t> counts = HistogramCounts(allSpeeds);
+std::string Histogram(const ResultRecord& r, const std::vector<SpeedCount>& speedCounts) {
+  const std::vector<int64_t> counts = HistogramCounts(speedCounts);
   const int64_t most = std::max<int64_t>(1, *std::max_element(counts.begin(), counts.end()));
   const int width = 380, plotHeight = 150, top = 18;
   const double binWidth = static_cast<double>(width) / HISTOGRAM_BINS;
@@ -106,7 +119,7 @@ std::string Histogram(const ResultRecord& r, const std::vector<double>& allSpeed
   }
   svg += "<text class=\"muted\" x=\"" + std::to_string(width / 2) + "\" y=\"" +
          std::to_string(top + plotHeight + 30) + "\" text-anchor=\"middle\">MB/s, on the board's scale (" +
-         std::to_string(allSpeeds.size()) + " results)</text>";
+         std::to_string(ResultCount(speedCounts)) + " results)</text>";
   return svg + "</svg>";
 }
 
@@ -121,7 +134,7 @@ std::string ResultPageHtml(const ResultView& view) {
   if (view.notice == ArrivalNotice::Duplicate)
     body +=
         "<p class=\"notice\" id=\"arrival\">This report was already on the board; here is its result.</p>";
-  const int percent = FasterThanPercent(ResultSpeed(r), view.allSpeeds);
+  const int percent = FasterThanPercent(ResultSpeed(r), view.speedCounts);
   body += "<h1 id=\"drive-model\">" + EscapeHtml(ModelText(r)) + "</h1><p class=\"lead\">Result " + id +
           ", submitted " + EscapeHtml(r.submittedUtc) + "</p>";
   body += "<div class=\"columns\"><div><div class=\"speed-big\" id=\"speed\">" + EscapeHtml(r.speedText) +
@@ -146,7 +159,8 @@ std::string ResultPageHtml(const ResultView& view) {
           "<pre class=\"report\" id=\"report\">" +
           EscapeHtml(r.report) + "</pre></div></div>";
   body += "<div class=\"charts\"><section><h2>Beside the reference drives</h2>" + ReferenceChart(r) +
-          "</section><section><h2>Among all results</h2>" + Histogram(r, view.allSpeeds) + "</section></div>";
+          "</section><section><h2>Among all results</h2>" + Histogram(r, view.speedCounts) +
+          "</section></div>";
   return PageFrame(ModelText(r), BoardSection::None, body);
 }
 

@@ -12,19 +12,19 @@ namespace qm {
 enum class ArrivalNotice { None, Added, Duplicate };
 
 struct ResultView {
-  ResultRecord record;            // with its report
-  std::vector<double> allSpeeds;  // every stored speed, this one included
+  ResultRecord record;                  // with its report
+  std::vector<SpeedCount> speedCounts;  // every stored speed with its count, this one included
   ArrivalNotice notice = ArrivalNotice::None;
 };
 
 // The share of results strictly slower than speed, in whole per cent
 // (rounded down): "faster than P % of results".
-int FasterThanPercent(double speed, const std::vector<double>& allSpeeds);
+int FasterThanPercent(double speed, const std::vector<SpeedCount>& speedCounts);
 
 constexpr int HISTOGRAM_BINS = 52;
 
 // How many speeds fall into each bin of the board's scale.
-std::vector<int64_t> HistogramCounts(const std::vector<double>& speeds);
+std::vector<int64_t> HistogramCounts(const std::vector<SpeedCount>& speedCounts);
 int HistogramBin(double speed);
 
 std::string ResultPageHtml(const ResultView& view);

@@ -47,6 +47,36 @@ const char* const POSTGRES_MIGRATIONS[POSTGRES_SCHEMA_VERSION] = {
     "CREATE INDEX results_by_search_key ON results USING gin (search_key gin_trgm_ops);"
     "CREATE INDEX results_by_speed_key ON results (average_ms, id) INCLUDE (search_key);"
     "ANALYZE results;",
+    // 5: counts kept by a trigger in the transaction of each insert and
+    // delete: results per average (the histogram and the share of slower
+    // results read these, not every speed), and per drive model, with the
+    // number of changes, which says when a model's median is worth taking
+    // again. A model's counts are spread over slots by server process, as
+    // the total is, so uploads of one popular model do not queue on one row.
+    // The model's own order (in the database's collation, which its
+    // equality uses) gives a page of its ids from the index alone.
+    "LOCK TABLE results IN SHARE ROW EXCLUSIVE MODE;"
+    "CREATE TABLE speed_counts (average_ms BIGINT PRIMARY KEY, n BIGINT NOT NULL);"
+    "INSERT INTO speed_counts SELECT average_ms, count(*) FROM results GROUP BY average_ms;"
+    "CREATE TABLE drive_counts (drive_model TEXT NOT NULL, slot INTEGER NOT NULL, n BIGINT NOT NULL,"
+    " changes BIGINT NOT NULL, PRIMARY KEY (drive_model, slot));"
+    "INSERT INTO drive_counts SELECT drive_model, 0, count(*), count(*) FROM results GROUP BY drive_model;"
+    "CREATE FUNCTION results_counted_by_kind() RETURNS trigger LANGUAGE plpgsql AS $$"
+    " DECLARE step BIGINT := 1; changed results := NEW;"
+    " BEGIN"
+    "  IF TG_OP = 'DELETE' THEN step := -1; changed := OLD; END IF;"
+    "  INSERT INTO speed_counts VALUES (changed.average_ms, step)"
+    "   ON CONFLICT (average_ms) DO UPDATE SET n = speed_counts.n + step;"
+    "  INSERT INTO drive_counts VALUES (changed.drive_model, pg_backend_pid() % " QM_COUNT_SLOTS
+    ", step, 1)"
+    "   ON CONFLICT (drive_model, slot) DO UPDATE SET n = drive_counts.n + step,"
+    "    changes = drive_counts.changes + 1;"
+    "  RETURN NULL;"
+    " END $$;"
+    "CREATE TRIGGER results_counted_by_kind AFTER INSERT OR DELETE ON results"
+    " FOR EACH ROW EXECUTE FUNCTION results_counted_by_kind();"
+    "CREATE INDEX results_by_model ON results (drive_model, average_ms, id);"
+    "ANALYZE results; ANALYZE speed_counts; ANALYZE drive_counts;",
 };
 
 }  // namespace qm

@@ -17,9 +17,10 @@ namespace qm {
 namespace {
 
 const char* const STATEMENT_NAMES[STATEMENT_COUNT] = {
-    "insert_result",     "find_by_hash",       "get_result",     "count_results", "list_results",
-    "count_all_results", "list_all_results",   "drive_averages", "all_averages",  "count_matching",
-    "list_few_matching", "list_many_matching", "export_all"};
+    "insert_result",     "find_by_hash",      "get_result",         "count_results",  "list_results",
+    "count_all_results", "list_all_results",  "drive_counts",       "model_averages", "average_counts",
+    "count_matching",    "list_few_matching", "list_many_matching", "export_all",     "count_model",
+    "list_model",        "list_model_after",  "list_all_after"};
 
 // A listing's filter: $1 the folded text (or ''), $2 the exact drive model (or '').
 #define QM_LISTING_FILTER " WHERE ($1 = '' OR strpos(search_key, $1) > 0) AND ($2 = '' OR drive_model = $2)"
@@ -36,8 +37,10 @@ const char* const STATEMENT_SQL[STATEMENT_COUNT] = {
     " ORDER BY average_ms, id LIMIT $3 OFFSET $4",
     "SELECT sum(n)::bigint FROM result_count",
     QM_LIST_ALL_RESULTS("$1", "$2"),
-    "SELECT drive_model, average_ms FROM results ORDER BY drive_model COLLATE \"C\", average_ms",
-    "SELECT average_ms FROM results",
+    "SELECT drive_model, sum(n)::bigint, sum(changes)::bigint FROM drive_counts GROUP BY drive_model"
+    " HAVING sum(n) > 0",
+    "SELECT average_ms FROM results WHERE drive_model = $1 ORDER BY average_ms",
+    "SELECT average_ms, n FROM speed_counts WHERE n > 0 ORDER BY average_ms",
     // $1 is a LIKE pattern, '%' and the escaped text and '%': the form the
     // trigram index serves. The planner picks the index or the speed order
     // for the page, so both statements are the same.
@@ -49,6 +52,11 @@ const char* const STATEMENT_SQL[STATEMENT_COUNT] = {
     // Opens the export's cursor (the rows are fetched in batches).
     "DECLARE export_rows NO SCROLL CURSOR FOR SELECT id, " QM_RECORD_TEXT_COLUMNS
     ", average_ms FROM results ORDER BY average_ms, id",
+    "SELECT coalesce(sum(n), 0)::bigint FROM drive_counts WHERE drive_model = $1",
+    QM_PAGE_OF("SELECT id FROM results WHERE drive_model = $1 ORDER BY average_ms, id LIMIT $2 OFFSET $3"),
+    QM_PAGE_OF("SELECT id FROM results WHERE drive_model = $1 AND (average_ms, id) > ($2, $3)"
+               " ORDER BY average_ms, id LIMIT $4"),
+    QM_PAGE_OF("SELECT id FROM results WHERE (average_ms, id) > ($1, $2) ORDER BY average_ms, id LIMIT $3"),
 };
 
 // Parameters as given: text, except the byte columns, which go in binary.
@@ -267,6 +275,13 @@ std::string ContainsPattern(const std::string& text) {
   return pattern + "%";
 }
 
+StoreStatus ReadRows(PGconn* connection, const Result& rows, ResultPage* page, std::string* error) {
+  if (!Succeeded(rows, PGRES_TUPLES_OK)) return Failure(connection, "listing results", error);
+  page->results.resize(static_cast<size_t>(PQntuples(rows.get())));
+  for (size_t i = 0; i < page->results.size(); ++i) ReadRecord(rows, static_cast<int>(i), &page->results[i]);
+  return StoreStatus::Ok;
+}
+
 StoreStatus Search(PGconn* connection, const ResultQuery& query, ResultPage* page, std::string* error) {
   Parameters count;
   count.text(ContainsPattern(query.text));
@@ -280,53 +295,80 @@ StoreStatus Search(PGconn* connection, const ResultQuery& query, ResultPage* pag
   listing.text(ContainsPattern(query.text));
   listing.integer(query.limit);
   listing.integer(query.offset);
-  Result rows = Run(connection, page->totalCapped ? LIST_MANY_MATCHING : LIST_FEW_MATCHING, listing, true);
-  if (!Succeeded(rows, PGRES_TUPLES_OK)) return Failure(connection, "listing results", error);
-  page->results.resize(static_cast<size_t>(PQntuples(rows.get())));
-  for (size_t i = 0; i < page->results.size(); ++i) ReadRecord(rows, static_cast<int>(i), &page->results[i]);
-  return StoreStatus::Ok;
+  return ReadRows(connection,
+                  Run(connection, page->totalCapped ? LIST_MANY_MATCHING : LIST_FEW_MATCHING, listing, true),
+                  page, error);
+}
+
+// Unfiltered (model empty) or one model's: the total from the kept
+// counts, the page's ids from an index alone.
+StoreStatus ListRanked(PGconn* connection, const ResultQuery& query, ResultPage* page, std::string* error) {
+  const bool all = query.driveModel.empty();
+  Parameters model;
+  if (!all) model.text(query.driveModel);
+  Result count = Run(connection, all ? COUNT_ALL_RESULTS : COUNT_MODEL, model);
+  if (!Succeeded(count, PGRES_TUPLES_OK)) return Failure(connection, "counting results", error);
+  page->total = IntegerValue(count, 0, 0);
+  Parameters listing = model;
+  if (query.after) {
+    listing.integer(query.afterAverageMs);
+    listing.integer(query.afterId);
+  }
+  listing.integer(query.limit);
+  if (!query.after) listing.integer(query.offset);
+  const StoreStatement statement =
+      all ? (query.after ? LIST_ALL_AFTER : LIST_ALL_RESULTS) : (query.after ? LIST_MODEL_AFTER : LIST_MODEL);
+  return ReadRows(connection, Run(connection, statement, listing), page, error);
 }
 
 StoreStatus List(void* db, const ResultQuery& query, ResultPage* page, std::string* error) {
   Lease<PGconn> lease(static_cast<Database*>(db)->pool, error);
   if (lease.connection == nullptr) return StoreStatus::Failed;
+  if (query.text.empty()) return ListRanked(lease.connection, query, page, error);
   if (query.driveModel.empty() && IndexServesSearch(query.text))
     return Search(lease.connection, query, page, error);
-  const bool all = query.text.empty() && query.driveModel.empty();
   Parameters filter;
-  if (!all) {
-    filter.text(query.text);
-    filter.text(query.driveModel);
-  }
-  Result count = Run(lease.connection, all ? COUNT_ALL_RESULTS : COUNT_RESULTS, filter);
+  filter.text(query.text);
+  filter.text(query.driveModel);
+  Result count = Run(lease.connection, COUNT_RESULTS, filter);
   if (!Succeeded(count, PGRES_TUPLES_OK)) return Failure(lease.connection, "counting results", error);
   page->total = IntegerValue(count, 0, 0);
   Parameters listing = filter;
   listing.integer(query.limit);
   listing.integer(query.offset);
-  Result rows = Run(lease.connection, all ? LIST_ALL_RESULTS : LIST_RESULTS, listing);
-  if (!Succeeded(rows, PGRES_TUPLES_OK)) return Failure(lease.connection, "listing results", error);
-  page->results.resize(static_cast<size_t>(PQntuples(rows.get())));
-  for (size_t i = 0; i < page->results.size(); ++i) ReadRecord(rows, static_cast<int>(i), &page->results[i]);
-  return StoreStatus::Ok;
+  return ReadRows(lease.connection, Run(lease.connection, LIST_RESULTS, listing), page, error);
 }
 
-StoreStatus DriveAverages(void* db, std::vector<std::pair<std::string, int64_t>>* rows, std::string* error) {
+StoreStatus DriveCounts(void* db, std::vector<DriveCount>* counts, std::string* error) {
   Lease<PGconn> lease(static_cast<Database*>(db)->pool, error);
   if (lease.connection == nullptr) return StoreStatus::Failed;
-  Result result = Run(lease.connection, DRIVE_AVERAGES, Parameters());
-  if (!Succeeded(result, PGRES_TUPLES_OK)) return Failure(lease.connection, "listing drives", error);
+  Result result = Run(lease.connection, DRIVE_COUNTS, Parameters());
+  if (!Succeeded(result, PGRES_TUPLES_OK)) return Failure(lease.connection, "counting drives", error);
   for (int row = 0; row < PQntuples(result.get()); ++row)
-    rows->emplace_back(Value(result, row, 0), IntegerValue(result, row, 1));
+    counts->push_back({Value(result, row, 0), IntegerValue(result, row, 1), IntegerValue(result, row, 2)});
   return StoreStatus::Ok;
 }
 
-StoreStatus Averages(void* db, std::vector<int64_t>* averages, std::string* error) {
+StoreStatus ModelAverages(void* db, const std::string& model, std::vector<int64_t>* averages,
+                          std::string* error) {
   Lease<PGconn> lease(static_cast<Database*>(db)->pool, error);
   if (lease.connection == nullptr) return StoreStatus::Failed;
-  Result result = Run(lease.connection, ALL_AVERAGES, Parameters());
-  if (!Succeeded(result, PGRES_TUPLES_OK)) return Failure(lease.connection, "reading speeds", error);
+  Parameters parameters;
+  parameters.text(model);
+  Result result = Run(lease.connection, MODEL_AVERAGES, parameters);
+  if (!Succeeded(result, PGRES_TUPLES_OK))
+    return Failure(lease.connection, "reading a drive's speeds", error);
   for (int row = 0; row < PQntuples(result.get()); ++row) averages->push_back(IntegerValue(result, row, 0));
+  return StoreStatus::Ok;
+}
+
+StoreStatus AverageCounts(void* db, std::vector<std::pair<int64_t, int64_t>>* counts, std::string* error) {
+  Lease<PGconn> lease(static_cast<Database*>(db)->pool, error);
+  if (lease.connection == nullptr) return StoreStatus::Failed;
+  Result result = Run(lease.connection, AVERAGE_COUNTS, Parameters());
+  if (!Succeeded(result, PGRES_TUPLES_OK)) return Failure(lease.connection, "reading speeds", error);
+  for (int row = 0; row < PQntuples(result.get()); ++row)
+    counts->emplace_back(IntegerValue(result, row, 0), IntegerValue(result, row, 1));
   return StoreStatus::Ok;
 }
 
@@ -376,6 +418,7 @@ void* OpenPostgresDatabase(const std::string& uri, std::string* error) {
   return database;
 }
 
-const StoreBackend POSTGRES_BACKEND = {Close, Add, Get, List, DriveAverages, Averages, ExportAll};
+const StoreBackend POSTGRES_BACKEND = {Close,       Add,           Get,           List,
+                                       DriveCounts, ModelAverages, AverageCounts, ExportAll};
 
 }  // namespace qm

@@ -35,6 +35,25 @@ const char* const SQLITE_MIGRATIONS[SQLITE_SCHEMA_VERSION] = {
     " INSERT INTO result_search (result_search, rowid, search_key) VALUES ('delete', old.id, old.search_key);"
     " INSERT INTO result_search (rowid, search_key) VALUES (new.id, new.search_key); END;"
     "CREATE INDEX results_by_speed_key ON results (average_ms, id, search_key);",
+    // 5: counts kept by triggers in the transaction of each insert and
+    // delete: results per average (the histogram and the share of slower
+    // results read these, not every speed), and per drive model, with the
+    // number of changes, which says when a model's median is worth taking
+    // again.
+    "CREATE TABLE speed_counts (average_ms INTEGER PRIMARY KEY, n INTEGER NOT NULL);"
+    "INSERT INTO speed_counts SELECT average_ms, count(*) FROM results GROUP BY average_ms;"
+    "CREATE TABLE drive_counts (drive_model TEXT PRIMARY KEY, n INTEGER NOT NULL, changes INTEGER NOT NULL)"
+    " WITHOUT ROWID;"
+    "INSERT INTO drive_counts SELECT drive_model, count(*), count(*) FROM results GROUP BY drive_model;"
+    "CREATE TRIGGER results_counted_by_kind AFTER INSERT ON results BEGIN"
+    " INSERT INTO speed_counts VALUES (new.average_ms, 1) ON CONFLICT (average_ms) DO UPDATE SET n = n + 1;"
+    " INSERT INTO drive_counts VALUES (new.drive_model, 1, 1)"
+    "  ON CONFLICT (drive_model) DO UPDATE SET n = n + 1, changes = changes + 1; END;"
+    "CREATE TRIGGER results_uncounted_by_kind AFTER DELETE ON results BEGIN"
+    " UPDATE speed_counts SET n = n - 1 WHERE average_ms = old.average_ms;"
+    " DELETE FROM speed_counts WHERE average_ms = old.average_ms AND n <= 0;"
+    " UPDATE drive_counts SET n = n - 1, changes = changes + 1 WHERE drive_model = old.drive_model;"
+    " DELETE FROM drive_counts WHERE drive_model = old.drive_model AND n <= 0; END;",
 };
 
 }  // namespace qm

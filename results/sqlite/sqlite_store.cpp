@@ -34,8 +34,9 @@ const char* const STATEMENT_SQL[STATEMENT_COUNT] = {
     " ORDER BY average_ms, id LIMIT ?3 OFFSET ?4",
     "SELECT n FROM result_count",
     QM_LIST_ALL_RESULTS("?1", "?2"),
-    "SELECT drive_model, average_ms FROM results ORDER BY drive_model, average_ms",
-    "SELECT average_ms FROM results",
+    "SELECT drive_model, n, changes FROM drive_counts",
+    "SELECT average_ms FROM results INDEXED BY results_by_drive WHERE drive_model = ?1 ORDER BY average_ms",
+    "SELECT average_ms, n FROM speed_counts WHERE n > 0 ORDER BY average_ms",
     "SELECT count(*) FROM (SELECT rowid FROM result_search WHERE result_search MATCH ?1 LIMIT ?2)",
     "SELECT id, " QM_RECORD_TEXT_COLUMNS
     ", average_ms FROM results WHERE id IN (SELECT rowid FROM result_search WHERE result_search MATCH ?1)"
@@ -46,6 +47,13 @@ const char* const STATEMENT_SQL[STATEMENT_COUNT] = {
     " ORDER BY average_ms, id LIMIT ?2 OFFSET ?3) AS p JOIN results AS r ON r.id = p.id ORDER BY average_ms, "
     "r.id",
     "SELECT id, " QM_RECORD_TEXT_COLUMNS ", average_ms FROM results ORDER BY average_ms, id",
+    "SELECT coalesce((SELECT n FROM drive_counts WHERE drive_model = ?1), 0)",
+    QM_PAGE_OF("SELECT id FROM results INDEXED BY results_by_drive WHERE drive_model = ?1"
+               " ORDER BY average_ms, id LIMIT ?2 OFFSET ?3"),
+    QM_PAGE_OF("SELECT id FROM results INDEXED BY results_by_drive WHERE drive_model = ?1"
+               " AND (average_ms, id) > (?2, ?3) ORDER BY average_ms, id LIMIT ?4"),
+    QM_PAGE_OF("SELECT id FROM results INDEXED BY results_by_speed WHERE (average_ms, id) > (?1, ?2)"
+               " ORDER BY average_ms, id LIMIT ?3"),
 };
 
 struct Connection {
@@ -273,43 +281,81 @@ StoreStatus Search(Connection* connection, const ResultQuery& query, ResultPage*
   return ReadRows(connection, list, page, error);
 }
 
+// Unfiltered (model empty) or one model's: the total from the kept
+// counts, the page's ids from an index alone.
+StoreStatus ListRanked(Connection* connection, const ResultQuery& query, ResultPage* page,
+                       std::string* error) {
+  const bool all = query.driveModel.empty();
+  {
+    Use count(connection, all ? COUNT_ALL_RESULTS : COUNT_MODEL);
+    if (!all) count.text(1, query.driveModel);
+    if (sqlite3_step(count.statement) != SQLITE_ROW) return Failure(connection, "counting results", error);
+    page->total = sqlite3_column_int64(count.statement, 0);
+  }
+  StoreStatement statement =
+      all ? (query.after ? LIST_ALL_AFTER : LIST_ALL_RESULTS) : (query.after ? LIST_MODEL_AFTER : LIST_MODEL);
+  Use list(connection, statement);
+  int next = 1;
+  if (!all) list.text(next++, query.driveModel);
+  if (query.after) {
+    list.integer(next++, query.afterAverageMs);
+    list.integer(next++, query.afterId);
+  }
+  list.integer(next++, query.limit);
+  if (!query.after) list.integer(next++, query.offset);
+  return ReadRows(connection, list, page, error);
+}
+
 StoreStatus List(void* db, const ResultQuery& query, ResultPage* page, std::string* error) {
   Lease<Connection> lease(static_cast<Database*>(db)->pool, error);
   if (lease.connection == nullptr) return StoreStatus::Failed;
+  if (query.text.empty()) return ListRanked(lease.connection, query, page, error);
   if (query.driveModel.empty() && IndexServesSearch(query.text))
     return Search(lease.connection, query, page, error);
-  const bool all = query.text.empty() && query.driveModel.empty();
   {
-    Use count(lease.connection, all ? COUNT_ALL_RESULTS : COUNT_RESULTS);
-    if (!all) BindFilter(count, query);
+    Use count(lease.connection, COUNT_RESULTS);
+    BindFilter(count, query);
     if (sqlite3_step(count.statement) != SQLITE_ROW)
       return Failure(lease.connection, "counting results", error);
     page->total = sqlite3_column_int64(count.statement, 0);
   }
-  Use list(lease.connection, all ? LIST_ALL_RESULTS : LIST_RESULTS);
-  if (!all) BindFilter(list, query);
-  list.integer(all ? 1 : 3, query.limit);
-  list.integer(all ? 2 : 4, query.offset);
+  Use list(lease.connection, LIST_RESULTS);
+  BindFilter(list, query);
+  list.integer(3, query.limit);
+  list.integer(4, query.offset);
   return ReadRows(lease.connection, list, page, error);
 }
 
-StoreStatus DriveAverages(void* db, std::vector<std::pair<std::string, int64_t>>* rows, std::string* error) {
+StoreStatus DriveCounts(void* db, std::vector<DriveCount>* counts, std::string* error) {
   Lease<Connection> lease(static_cast<Database*>(db)->pool, error);
   if (lease.connection == nullptr) return StoreStatus::Failed;
-  Use all(lease.connection, DRIVE_AVERAGES);
+  Use all(lease.connection, DRIVE_COUNTS);
   int step;
   while ((step = sqlite3_step(all.statement)) == SQLITE_ROW)
-    rows->emplace_back(all.column(0), sqlite3_column_int64(all.statement, 1));
-  return step == SQLITE_DONE ? StoreStatus::Ok : Failure(lease.connection, "listing drives", error);
+    counts->push_back(
+        {all.column(0), sqlite3_column_int64(all.statement, 1), sqlite3_column_int64(all.statement, 2)});
+  return step == SQLITE_DONE ? StoreStatus::Ok : Failure(lease.connection, "counting drives", error);
 }
 
-StoreStatus Averages(void* db, std::vector<int64_t>* averages, std::string* error) {
+StoreStatus ModelAverages(void* db, const std::string& model, std::vector<int64_t>* averages,
+                          std::string* error) {
   Lease<Connection> lease(static_cast<Database*>(db)->pool, error);
   if (lease.connection == nullptr) return StoreStatus::Failed;
-  Use all(lease.connection, ALL_AVERAGES);
+  Use all(lease.connection, MODEL_AVERAGES);
+  all.text(1, model);
   int step;
   while ((step = sqlite3_step(all.statement)) == SQLITE_ROW)
     averages->push_back(sqlite3_column_int64(all.statement, 0));
+  return step == SQLITE_DONE ? StoreStatus::Ok : Failure(lease.connection, "reading a drive's speeds", error);
+}
+
+StoreStatus AverageCounts(void* db, std::vector<std::pair<int64_t, int64_t>>* counts, std::string* error) {
+  Lease<Connection> lease(static_cast<Database*>(db)->pool, error);
+  if (lease.connection == nullptr) return StoreStatus::Failed;
+  Use all(lease.connection, AVERAGE_COUNTS);
+  int step;
+  while ((step = sqlite3_step(all.statement)) == SQLITE_ROW)
+    counts->emplace_back(sqlite3_column_int64(all.statement, 0), sqlite3_column_int64(all.statement, 1));
   return step == SQLITE_DONE ? StoreStatus::Ok : Failure(lease.connection, "reading speeds", error);
 }
 
@@ -350,6 +396,7 @@ void* OpenSqliteDatabase(const std::string& path, std::string* error) {
   return database;
 }
 
-const StoreBackend SQLITE_BACKEND = {Close, Add, Get, List, DriveAverages, Averages, ExportAll};
+const StoreBackend SQLITE_BACKEND = {Close,       Add,           Get,           List,
+                                     DriveCounts, ModelAverages, AverageCounts, ExportAll};
 
 }  // namespace qm

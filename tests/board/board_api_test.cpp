@@ -310,6 +310,9 @@ TEST_P(Board, BadRequestsGetClearAnswers) {
       {"/?page=999999", 200, false},
       {"/?q=%FF%3Cscript%3E", 200, false},
       {"/?q=ab", 400, false},  // shorter than the trigram indexes serve
+      {"/?page=2&after=900", 400, false},
+      {"/?page=2&after=900-x", 400, false},
+      {"/?page=2&after=900-7", 200, false},
       {"/api/results?q=%C3%A9a", 400, true},
       {"/nothing/here", 404, false},
   };

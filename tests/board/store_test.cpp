@@ -300,6 +300,49 @@ TEST_P(Store, AnExportIsOneSnapshotWhileResultsArrive) {
   EXPECT_EQ(taken, 10) << "a reader that goes away stops the walk";
 }
 
+// Pages taken one after another from the last result of the page before
+// are the pages taken by offset, for all results and for one model, ties
+// in the average included; and the kept counts follow a delete.
+TEST_P(Store, PagesAfterAResultAndKeptCounts) {
+  std::vector<ResultRecord> records;
+  for (int i = 0; i < 230; ++i)
+    records.push_back(Record("k" + std::to_string(i), 100 + (i * 37) % 40, i % 3 ? "Popular" : "Rare"));
+  std::vector<StoreStatus> statuses;
+  ASSERT_EQ(AddResults(store, &records, &statuses), StoreStatus::Ok) << StoreError(store);
+  for (const std::string model : {"", "Popular", "Rare"}) {
+    SCOPED_TRACE("model \"" + model + "\"");
+    ResultQuery query;
+    query.driveModel = model;
+    query.limit = 50;
+    for (int64_t offset = 0;; offset += 50) {
+      ResultPage byOffset = List("", model, offset, 50), byAfter;
+      ASSERT_EQ(ListResults(store, query, &byAfter), StoreStatus::Ok) << StoreError(store);
+      EXPECT_EQ(Ids(byAfter), Ids(byOffset)) << "offset " << offset;
+      EXPECT_EQ(byAfter.total, byOffset.total);
+      if (byOffset.results.empty()) break;
+      query.after = true;
+      query.afterAverageMs = byOffset.results.back().averageMs;
+      query.afterId = byOffset.results.back().id;
+    }
+  }
+  EXPECT_EQ(List("", "Popular").total, 153);
+  EXPECT_EQ(List("", "Rare").total, 77);
+
+  RunSql(GetParam(), db.url,
+         "DELETE FROM results WHERE drive_model = 'Rare' OR id = " + std::to_string(records[1].id));
+  EXPECT_EQ(List("", "Popular").total, 152);
+  EXPECT_EQ(List("", "Rare").total, 0);
+  std::vector<DriveSummary> drives;
+  ASSERT_EQ(ListDrives(store, &drives), StoreStatus::Ok) << StoreError(store);
+  ASSERT_EQ(drives.size(), 1u);
+  EXPECT_EQ(drives[0].count, 152);
+  std::vector<SpeedCount> speeds;
+  ASSERT_EQ(SpeedCounts(store, &speeds), StoreStatus::Ok) << StoreError(store);
+  int64_t counted = 0;
+  for (const SpeedCount& s : speeds) counted += s.count;
+  EXPECT_EQ(counted, 152);
+}
+
 TEST_P(Store, DrivesWithCountMedianBestAndWorst) {
   Add(Record("a1", 1000, "A"));
   Add(Record("a2", 2000, "A"));
@@ -324,10 +367,22 @@ TEST_P(Store, DrivesWithCountMedianBestAndWorst) {
   EXPECT_EQ(drives[1].model, "C");  // two results before one
   EXPECT_EQ(drives[2].model, "B");
   EXPECT_DOUBLE_EQ(drives[2].medianSpeed, speed(2000));
+  EXPECT_DOUBLE_EQ(drives[0].upperQuartileSpeed, (speed(500) + speed(1000)) / 2);
+  EXPECT_DOUBLE_EQ(drives[0].lowerQuartileSpeed, (speed(2000) + speed(4000)) / 2);
 
-  std::vector<double> speeds;
-  ASSERT_EQ(AllSpeeds(store, &speeds), StoreStatus::Ok);
-  EXPECT_EQ(speeds.size(), 7u);
+  // A new result of a small model moves its figures at once.
+  Add(Record("b2", 1000, "B"));
+  ASSERT_EQ(ListDrives(store, &drives), StoreStatus::Ok) << StoreError(store);
+  ASSERT_EQ(drives[1].model, "B");  // two results now, as C, and before it by name
+  EXPECT_EQ(drives[1].count, 2);
+  EXPECT_DOUBLE_EQ(drives[1].medianSpeed, (speed(1000) + speed(2000)) / 2);
+  EXPECT_DOUBLE_EQ(drives[1].bestSpeed, speed(1000));
+
+  std::vector<SpeedCount> speeds;
+  ASSERT_EQ(SpeedCounts(store, &speeds), StoreStatus::Ok);
+  int64_t counted = 0;
+  for (const SpeedCount& s : speeds) counted += s.count;
+  EXPECT_EQ(counted, 8);
   EXPECT_DOUBLE_EQ(speed(1000), 2097152.0 / 1000 * 1000 / 1024 / 1024);
 }
 
@@ -426,6 +481,7 @@ TEST_P(Store, AnOlderSchemaIsMigratedWithItsResults) {
     EXPECT_EQ(found.results[0].processor, "Old CPU");
     EXPECT_EQ(found.results[0].averageMs, 900);
     EXPECT_EQ(List().total, 1);  // the kept count starts from the stored results
+    EXPECT_EQ(List("", "Old Drive").total, 1);
     ResultRecord newer = Record("new", 800);
     ASSERT_EQ(AddResult(store, &newer), StoreStatus::Ok) << StoreError(store);
     EXPECT_EQ(Ids(List()), (std::vector<int64_t>{newer.id, found.results[0].id}));

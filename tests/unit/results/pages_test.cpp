@@ -8,11 +8,11 @@
 
 #include "engine/reference_drives.h"
 #include "platform/text.h"
-#include "results/pages/result_json.h"
 #include "results/pages/drive_pages.h"
 #include "results/pages/html_text.h"
 #include "results/pages/leaderboard_page.h"
 #include "results/pages/page_frame.h"
+#include "results/pages/result_json.h"
 #include "results/pages/result_page.h"
 #include "results/pages/results_csv.h"
 #include "results/pages/results_table.h"
@@ -113,10 +113,11 @@ TEST(Leaderboard, EachReferenceOnOnePageInSpeedOrder) {
 }
 
 TEST(Distribution, PercentAndHistogram) {
-  const std::vector<double> speeds = {0.5, 1.0, 1.0, 3.0};
+  const std::vector<SpeedCount> speeds = {{0.5, 1}, {1.0, 2}, {3.0, 1}};
   EXPECT_EQ(FasterThanPercent(1.0, speeds), 25);  // equal speeds are not beaten
   EXPECT_EQ(FasterThanPercent(3.0, speeds), 75);
-  EXPECT_EQ(FasterThanPercent(3.0, {3.0}), 0);
+  EXPECT_EQ(FasterThanPercent(3.0, {{3.0, 1}}), 0);
+  EXPECT_EQ(FasterThanPercent(3.0, {}), 0);
   const auto counts = HistogramCounts(speeds);
   EXPECT_EQ(counts[HistogramBin(1.0)], 2);
   EXPECT_EQ(counts[HistogramBin(0.0)], 0);
@@ -150,7 +151,7 @@ TEST(Pages, HostileFieldsAreEscapedEverywhere) {
   board.searchText = hostile;
   ResultView one;
   one.record = r;
-  one.allSpeeds = {ResultSpeed(r)};
+  one.speedCounts = {{ResultSpeed(r), 1}};
   DriveSummary drive;
   drive.model = hostile;
   drive.count = 1;
@@ -189,7 +190,7 @@ TEST(Pages, ResultPageShowsWhereItStands) {
   ResultView one;
   one.record = Result(5, 2000, "Model Z");
   one.record.report = "MB/s: 1.000\r\n";
-  one.allSpeeds = {0.5, 1.0, 2.0, 0.9};
+  one.speedCounts = {{0.5, 1}, {0.9, 1}, {1.0, 1}, {2.0, 1}};
   const std::string html = ResultPageHtml(one);
   EXPECT_NE(html.find("Faster than 50 % of results."), std::string::npos);
   EXPECT_NE(html.find("href=\"/results/5.verify\""), std::string::npos);
