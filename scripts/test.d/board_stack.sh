@@ -12,7 +12,8 @@
 #      slow ones.
 #   4. With a cap of 2 uploads a minute: 5 uploads, each with another
 #      made-up X-Forwarded-For, give 2 results and 3 answers 429 with
-#      Retry-After, and the made-up addresses reach no board process.
+#      Retry-After, and the made-up addresses reach no board process; nginx
+#      does not pass /metrics on.
 # Everything started is stopped on the way out, failed or not.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -108,6 +109,8 @@ for i in 1 2 3 4 5; do
 done
 [ "$capped" = "201 201 429 429 429 " ] || fail "with a cap of 2 a minute, 5 uploads with made-up X-Forwarded-For answered $capped"
 if grep -q '203\.0\.113\.' "$work"/stack/board-*.log; then fail "a made-up X-Forwarded-For reached a board process"; fi
+metrics=$(curl -s -o /dev/null -w '%{http_code}' --cacert "$work/stack/tls/ca.pem" "https://127.0.0.1:$port/metrics")
+[ "$metrics" = 404 ] || fail "nginx passed /metrics on: $metrics"
 echo "board_stack: the cap of 2 a minute held across both processes against made-up X-Forwarded-For: $capped"
 bash scripts/board-stack.sh stop "$work/stack"
 echo "board_stack: passed"

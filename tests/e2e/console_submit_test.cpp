@@ -9,15 +9,20 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
+
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <memory>
 #include <mutex>
 #include <thread>
 
 #include "console/submit_result.h"
 #include "tests/support/result_samples.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/wait_for.h"
 
 namespace qm {
 namespace {
@@ -206,6 +211,101 @@ TEST(SubmitToBoard, GoesThroughTheProxyOfTheEnvironment) {
     EXPECT_FALSE(answer.accepted);
     EXPECT_EQ(answer.problem.rfind("the board at " + c.url + " cannot be reached: ", 0), 0u)
         << answer.problem;
+  }
+}
+
+// A port nobody listens on now.
+int FreePort() {
+  const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  int port = 0;
+  if (::bind(probe, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
+      ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+    port = ntohs(address.sin_port);
+  ::close(probe);
+  return port;
+}
+
+// nginx on 127.0.0.1 serving TLS with a certificate made here for the
+// test (cert.pem, in the current folder), answering every POST as a board
+// would.
+class TlsBoard {
+ public:
+  TlsBoard() {
+    const std::string here = std::filesystem::current_path().string();
+    const int made = std::system(
+        "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -days 2 -subj /CN=127.0.0.1 "
+        "-addext subjectAltName=IP:127.0.0.1 -keyout key.pem -out cert.pem >openssl.txt 2>&1");
+    if (made != 0) return;
+    port_ = FreePort();
+    std::ofstream("nginx.conf")
+        << "daemon off;\nmaster_process off;\npid " << here << "/nginx.pid;\nerror_log " << here
+        << "/nginx.log;\nevents {}\nhttp {\n  access_log off;\n  client_body_temp_path " << here
+        << "/body;\n  proxy_temp_path " << here << "/proxy;\n  fastcgi_temp_path " << here
+        << "/fastcgi;\n  uwsgi_temp_path " << here << "/uwsgi;\n  scgi_temp_path " << here
+        << "/scgi;\n  server {\n    listen 127.0.0.1:" << port_ << " ssl;\n    ssl_certificate " << here
+        << "/cert.pem;\n    ssl_certificate_key " << here << "/key.pem;\n    location / {\n"
+        << "      default_type application/json;\n      return 201 '{\"url\":\"/results/3\"}';\n    }\n  "
+           "}\n}\n";
+    const std::string conf = here + "/nginx.conf", log = here + "/nginx.log";
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::execl(NGINX, NGINX, "-e", log.c_str(), "-c", conf.c_str(), static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    ready_ = WaitFor([this] { return Listening(); }, "nginx to listen on 127.0.0.1:" + std::to_string(port_));
+  }
+  ~TlsBoard() {
+    if (pid_ > 0) {
+      ::kill(pid_, SIGTERM);
+      ::waitpid(pid_, nullptr, 0);
+    }
+  }
+
+  static constexpr const char* NGINX = "/usr/sbin/nginx";
+  bool ready() const { return ready_; }
+  std::string url() const { return "https://127.0.0.1:" + std::to_string(port_); }
+
+ private:
+  bool Listening() const {
+    const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<uint16_t>(port_));
+    const bool connected = ::connect(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::close(probe);
+    return connected;
+  }
+
+  pid_t pid_ = -1;
+  int port_ = 0;
+  bool ready_ = false;
+};
+
+TEST(SubmitToBoard, TrustsTheSystemsCertificatesOrTheBundleNamedInTheEnvironment) {
+  if (::access(TlsBoard::NGINX, X_OK) != 0) GTEST_SKIP() << "no nginx (bash scripts/setup.sh installs it)";
+  ScratchFolder folder;
+  TlsBoard board;
+  ASSERT_TRUE(board.ready()) << "openssl could not make a certificate, or nginx did not start";
+  const std::string bundle = (folder.Path() / "cert.pem").string();
+  const char* variables[] = {nullptr, "CURL_CA_BUNDLE", "SSL_CERT_FILE"};
+  ScopedVariable noBundle("CURL_CA_BUNDLE", nullptr), noFile("SSL_CERT_FILE", nullptr);
+  for (const char* variable : variables) {
+    std::unique_ptr<ScopedVariable> setting;
+    if (variable) setting = std::make_unique<ScopedVariable>(variable, bundle.c_str());
+    const SubmitAnswer answer = SubmitToBoard(board.url(), "file");
+    if (variable) {
+      EXPECT_TRUE(answer.accepted) << variable << ": " << answer.problem;
+      EXPECT_EQ(answer.address, board.url() + "/results/3");
+    } else {
+      // The system's store does not know this certificate.
+      EXPECT_EQ(answer.problem,
+                "the board at " + board.url() + " cannot be reached: its certificate could not be verified");
+    }
   }
 }
 
