@@ -53,8 +53,6 @@ board_command() {
 
 # Waits until URL answers 200 (curl's other arguments before it).
 wait_for_url() {
-  local what=$1
-  shift
   local deadline=$((SECONDS + WAIT_SECONDS))
   until curl -sf -o /dev/null --max-time 5 "$@"; do
     [ $SECONDS -lt $deadline ] || return 1
@@ -150,7 +148,11 @@ start() {
   mkdir -p "$dir"
   dir=$(cd "$dir" && pwd)
   [ ! -e "$dir/stack.env" ] || fail "a stack runs in $dir already (bash scripts/board-stack.sh stop $dir)"
-  local first=$((port + 2)) second=$((port + 3))
+  local first=$((port + 2)) second=$((port + 3)) taken
+  # Someone else's server on one of them would answer in place of ours.
+  for taken in "$port" $((port + 1)) "$first" "$second"; do
+    if (exec 3<>"/dev/tcp/127.0.0.1/$taken") 2>/dev/null; then fail "127.0.0.1:$taken is in use already"; fi
+  done
   {
     echo "port=$port"
     echo "boards=\"$first $second\""
@@ -167,10 +169,10 @@ start() {
   # The schema is made by the first process to open the database; the
   # second starts once the first answers, so they do not race to make it.
   start_board "$dir" "$first" "$db"
-  wait_for_url board "http://127.0.0.1:$first/healthz" ||
+  wait_for_url "http://127.0.0.1:$first/healthz" ||
     fail "board on 127.0.0.1:$first did not answer /healthz within $WAIT_SECONDS s: $(tail -n 5 "$dir/board-$first.log")"
   start_board "$dir" "$second" "$db"
-  wait_for_url board "http://127.0.0.1:$second/healthz" ||
+  wait_for_url "http://127.0.0.1:$second/healthz" ||
     fail "board on 127.0.0.1:$second did not answer /healthz within $WAIT_SECONDS s: $(tail -n 5 "$dir/board-$second.log")"
 
   make_certificates "$dir/tls"
@@ -179,7 +181,7 @@ start() {
   write_nginx_conf "$dir"
   nginx -t -q -e "$dir/nginx/error.log" -c "$dir/nginx/nginx.conf" || fail "nginx refuses $dir/nginx/nginx.conf"
   nginx -e "$dir/nginx/error.log" -c "$dir/nginx/nginx.conf" || fail "nginx did not start: $(tail -n 5 "$dir/nginx/error.log")"
-  wait_for_url nginx --cacert "$dir/tls/ca.pem" "https://127.0.0.1:$port/healthz" ||
+  wait_for_url --cacert "$dir/tls/ca.pem" "https://127.0.0.1:$port/healthz" ||
     fail "nginx did not answer https://127.0.0.1:$port/healthz within $WAIT_SECONDS s"
   trap - EXIT
   echo "board stack in $dir: https://127.0.0.1:$port/ (CA: $dir/tls/ca.pem), http://127.0.0.1:$((port + 1))/;" \
