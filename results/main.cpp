@@ -2,6 +2,7 @@
 // them and keeps them in a database, and serves the board over HTTP.
 //
 //   quillmark-results serve [--db DB] [--listen HOST:PORT] [--max-uploads-per-minute N]
+//                           [--max-connections-per-address N] [--trusted-proxy ADDR]...
 //   quillmark-results import [--db DB] FILE...
 //
 // Exit status: serve as RunServe says; import 0 when no file was rejected,
@@ -15,8 +16,9 @@
 
 #include "engine/program_identity.h"
 #include "platform/text.h"
-#include "results/import_files.h"
+#include "results/http/client_address.h"
 #include "results/http/serve.h"
+#include "results/import_files.h"
 
 namespace qm {
 namespace {
@@ -28,12 +30,17 @@ constexpr int EXIT_USAGE = 64;
 
 constexpr char USAGE[] =
     "Usage: quillmark-results serve [--db DB] [--listen HOST:PORT] [--max-uploads-per-minute N]\n"
+    "                               [--max-connections-per-address N] [--trusted-proxy ADDR]...\n"
     "       quillmark-results import [--db DB] FILE...\n"
     "       quillmark-results --help | --version\n"
     "\n"
     "serve   the board's pages and API until SIGINT or SIGTERM. --listen defaults\n"
     "        to 127.0.0.1:8080; uploads per client address are capped at N a\n"
-    "        minute (default 60, 0: no cap).\n"
+    "        minute (default 60, 0: no cap), connections per client address at\n"
+    "        N open at once (default 64, 0: no limit). A request from a\n"
+    "        --trusted-proxy ADDR (repeatable) is counted and logged under the\n"
+    "        client its X-Forwarded-For names; from anyone else the header is\n"
+    "        ignored. /metrics answers loopback and the trusted proxies only.\n"
     "import  adds validation files received by mail, one line per file:\n"
     "        \"added <id> <file>\", \"duplicate <id> <file>\" or \"rejected <file>: <reason>\".\n"
     "        Exit status 0 when no file was rejected, else 1.\n"
@@ -81,6 +88,13 @@ int Serve(const std::vector<std::string>& args) {
       options.db = value;
     } else if (option == "--listen") {
       if (!ParseListen(value, &options)) return Usage("--listen wants HOST:PORT, not '" + value + "'");
+    } else if (option == "--max-connections-per-address") {
+      if (!ParseCount(value, INT64_MAX / 2, &options.maxConnectionsPerAddress))
+        return Usage("--max-connections-per-address wants a whole number, not '" + value + "'");
+    } else if (option == "--trusted-proxy") {
+      const std::string address = CanonicalAddress(value);
+      if (address.empty()) return Usage("--trusted-proxy wants an IP address, not '" + value + "'");
+      options.trustedProxies.push_back(address);
     } else if (option == "--max-uploads-per-minute") {
       if (!ParseCount(value, INT64_MAX / 2, &options.maxUploadsPerMinute))
         return Usage("--max-uploads-per-minute wants a whole number, not '" + value + "'");

@@ -10,7 +10,7 @@ packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
   wine wine64 xvfb xdotool x11-utils imagemagick fonts-liberation fonts-dejavu-core
   fio zip unzip python3
-  libsqlite3-dev libpq-dev postgresql libcpp-httplib-dev nlohmann-json3-dev libcurl4-openssl-dev
+  libsqlite3-dev libpq-dev postgresql libcpp-httplib-dev libboost-dev nlohmann-json3-dev libcurl4-openssl-dev
   nginx openssl curl
   chromium chromium-driver python3-selenium wrk apache2-utils
 )
@@ -19,14 +19,15 @@ packages=(
 # Wine needs what it only recommends (GnuTLS behind its AES, the X
 # libraries its display driver loads, its own fonts), so the full set comes
 # with recommendations; the build alone does without them. The results
-# board needs SQLite, libpq, cpp-httplib and nlohmann-json to build; its
+# board needs SQLite, libpq, Boost (Beast and Asio serve it; cpp-httplib's
+# client tests it) and nlohmann-json to build; its
 # tests a PostgreSQL server, Chromium with its driver and Selenium, its
 # benchmark wrk and ab. quillmark --submit needs libcurl; the loopback stack
 # (scripts/board-stack.sh) nginx, openssl for its throw-away CA, and curl.
 recommends=()
 if [ "${1:-}" = "--build-only" ]; then
   packages=(build-essential cmake libssl-dev pkg-config googletest
-            libsqlite3-dev libpq-dev libcpp-httplib-dev nlohmann-json3-dev libcurl4-openssl-dev)
+            libsqlite3-dev libpq-dev libcpp-httplib-dev libboost-dev nlohmann-json3-dev libcurl4-openssl-dev)
   recommends=(--no-install-recommends)
 fi
 

@@ -1,6 +1,4 @@
 // The JSON API: uploads, listings, one result, the drive models, health.
-#include <httplib.h>
-
 #include "results/http/board_context.h"
 #include "results/http/http_replies.h"
 #include "results/http/request_values.h"
@@ -12,10 +10,9 @@ namespace qm {
 
 namespace {
 
-void PostResult(BoardContext* context, const httplib::Request& req, httplib::Response& res,
-                const httplib::ContentReader& reader) {
+void PostResult(BoardContext* context, const HttpRequest& req, HttpReply& res) {
   SubmissionOutcome outcome;
-  if (!TakeUpload(context, req, res, reader, &outcome)) return;
+  if (!TakeUpload(context, req, res, &outcome)) return;
   switch (outcome.kind) {
     case SubmissionKind::Added:
     case SubmissionKind::Duplicate: {
@@ -26,7 +23,7 @@ void PostResult(BoardContext* context, const httplib::Request& req, httplib::Res
                 {"duplicate", duplicate},
                 {"speed", outcome.record.speedText},
                 {"averageMs", outcome.record.averageMs}});
-      if (!duplicate) res.set_header("Location", "/results/" + std::to_string(outcome.id));
+      if (!duplicate) SetHeader(res, "Location", "/results/" + std::to_string(outcome.id));
       return;
     }
     case SubmissionKind::Rejected: return SendApiError(res, 422, outcome.reason);
@@ -35,14 +32,14 @@ void PostResult(BoardContext* context, const httplib::Request& req, httplib::Res
   SendApiError(res, 503, "the result could not be stored; try again later");
 }
 
-void ListResultsJson(BoardContext* context, const httplib::Request& req, httplib::Response& res) {
+void ListResultsJson(BoardContext* context, const HttpRequest& req, HttpReply& res) {
   ResultQuery query;
-  if (!ParseWholeNumber(req.get_param_value("offset"), 0, MAX_LIST_OFFSET, 0, &query.offset))
+  if (!ParseWholeNumber(ParamValue(req, "offset"), 0, MAX_LIST_OFFSET, 0, &query.offset))
     return SendApiError(res, 400,
                         "offset must be a whole number from 0 to " + std::to_string(MAX_LIST_OFFSET));
-  if (!ParseWholeNumber(req.get_param_value("limit"), 1, MAX_LIST_LIMIT, 50, &query.limit))
+  if (!ParseWholeNumber(ParamValue(req, "limit"), 1, MAX_LIST_LIMIT, 50, &query.limit))
     return SendApiError(res, 400, "limit must be a whole number from 1 to " + std::to_string(MAX_LIST_LIMIT));
-  const std::string q = req.get_param_value("q");
+  const std::string q = ParamValue(req, "q");
   if (q.size() > MAX_SEARCH_BYTES)
     return SendApiError(res, 400, "q must be at most " + std::to_string(MAX_SEARCH_BYTES) + " bytes");
   query.text = CleanText(q);
@@ -53,10 +50,10 @@ void ListResultsJson(BoardContext* context, const httplib::Request& req, httplib
   if (ListResults(context->store, query, &page) != StoreStatus::Ok)
     return SendApiError(res, 503, "the results could not be read; try again later");
   res.status = 200;
-  res.set_content(ResultListJson(page, query.offset, query.limit), "application/json");
+  SetContent(res, ResultListJson(page, query.offset, query.limit), "application/json");
 }
 
-void GetResultJson(BoardContext* context, const httplib::Request& req, httplib::Response& res) {
+void GetResultJson(BoardContext* context, const HttpRequest& req, HttpReply& res) {
   int64_t id = 0;
   if (!ParseWholeNumber(req.matches[1], 1, INT64_MAX, 0, &id))
     return SendApiError(res, 404, "no such result");
@@ -68,7 +65,7 @@ void GetResultJson(BoardContext* context, const httplib::Request& req, httplib::
   }
 }
 
-void ListDrivesJson(BoardContext* context, const httplib::Request&, httplib::Response& res) {
+void ListDrivesJson(BoardContext* context, const HttpRequest&, HttpReply& res) {
   std::vector<DriveSummary> drives;
   if (ListDrives(context->store, &drives) != StoreStatus::Ok)
     return SendApiError(res, 503, "the drive models could not be read; try again later");
@@ -79,22 +76,18 @@ void ListDrivesJson(BoardContext* context, const httplib::Request&, httplib::Res
 
 }  // namespace
 
-void AddApiRoutes(httplib::Server* server, BoardContext* context) {
-  server->Post("/api/results",
-               [context](const httplib::Request& req, httplib::Response& res,
-                         const httplib::ContentReader& reader) { PostResult(context, req, res, reader); });
-  server->Get("/api/results", [context](const httplib::Request& req, httplib::Response& res) {
-    ListResultsJson(context, req, res);
-  });
-  server->Get(R"(/api/results/(\d{1,18}))", [context](const httplib::Request& req, httplib::Response& res) {
-    GetResultJson(context, req, res);
-  });
-  server->Get("/api/drives", [context](const httplib::Request& req, httplib::Response& res) {
-    ListDrivesJson(context, req, res);
-  });
-  server->Get("/healthz", [](const httplib::Request&, httplib::Response& res) {
-    res.set_content("ok\n", "text/plain; charset=utf-8");
-  });
+void AddApiRoutes(RouteTable* table, BoardContext* context) {
+  const auto add = [&](const char* method, const char* pattern, RouteCost cost,
+                       void (*handler)(BoardContext*, const HttpRequest&, HttpReply&)) {
+    AddRoute(table, method, pattern, cost,
+             [context, handler](const HttpRequest& req, HttpReply& res) { handler(context, req, res); });
+  };
+  add("POST", "/api/results", RouteCost::Store, PostResult);
+  add("GET", "/api/results", RouteCost::Store, ListResultsJson);
+  add("GET", R"(/api/results/(\d{1,18}))", RouteCost::Store, GetResultJson);
+  add("GET", "/api/drives", RouteCost::Expensive, ListDrivesJson);
+  AddRoute(table, "GET", "/healthz", RouteCost::Light,
+           [](const HttpRequest&, HttpReply& res) { SetContent(res, "ok\n", "text/plain; charset=utf-8"); });
 }
 
 }  // namespace qm

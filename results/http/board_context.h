@@ -1,22 +1,21 @@
 // What every handler of the board reaches: the store and the upload cap.
 #pragma once
 
+#include "results/http/board_metrics.h"
+#include "results/http/route_table.h"
 #include "results/http/upload_gate.h"
 #include "results/result_store.h"
-
-namespace httplib {
-class Server;
-}
 
 namespace qm {
 
 struct BoardContext {
   ResultStore* store = nullptr;
   UploadGate gate;
+  BoardMetrics* metrics = nullptr;  // uploads are counted by outcome
 };
 
-// The handlers of each family, registered on the server.
-void AddPageRoutes(httplib::Server* server, BoardContext* context);
-void AddApiRoutes(httplib::Server* server, BoardContext* context);
+// The handlers of each family, added to the server's table.
+void AddPageRoutes(RouteTable* table, BoardContext* context);
+void AddApiRoutes(RouteTable* table, BoardContext* context);
 
 }  // namespace qm

@@ -4,27 +4,28 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "results/pages/result_json.h"
+#include "results/http/multipart_form.h"
 #include "results/pages/html_text.h"
 #include "results/pages/page_frame.h"
+#include "results/pages/result_json.h"
 
 namespace qm {
 
-void SendPage(httplib::Response& res, int status, const std::string& html) {
+void SendPage(HttpReply& res, int status, const std::string& html) {
   res.status = status;
-  res.set_content(html, "text/html; charset=utf-8");
+  SetContent(res, html, "text/html; charset=utf-8");
 }
 
-void SendJson(httplib::Response& res, int status, const nlohmann::json& json) {
+void SendJson(HttpReply& res, int status, const nlohmann::json& json) {
   res.status = status;
-  res.set_content(DumpJson(json), "application/json");
+  SetContent(res, DumpJson(json), "application/json");
 }
 
-void SendApiError(httplib::Response& res, int status, const std::string& message) {
+void SendApiError(HttpReply& res, int status, const std::string& message) {
   SendJson(res, status, ErrorJson(message));
 }
 
-void SendPageError(httplib::Response& res, int status, const std::string& explanation) {
+void SendPageError(HttpReply& res, int status, const std::string& explanation) {
   SendPage(res, status, ErrorPage(status, explanation));
 }
 
@@ -36,63 +37,42 @@ std::string StatusExplanation(int status) {
     case 404: return "There is no such page on this board.";
     case 405: return "This address does not take that method.";
     case 413: return "The request is larger than 1 MiB; a validation file is a few kilobytes.";
+    case 408: return "The request did not arrive in time.";
     case 414: return "The address is too long.";
+    case 431: return "The request's headers are too many or too large.";
     case 429: return "Too many uploads from your address; try again in a minute.";
+    case 501: return "The board does not know that method.";
     case 503: return "The board's database is not answering; try again later.";
     default: break;
   }
   return status >= 500 ? "The board could not answer this request." : "The request was refused.";
 }
 
-UploadRead ReadUpload(const httplib::Request& req, const httplib::ContentReader& reader, std::string* file) {
-  size_t received = 0;
-  bool tooLarge = false;
-  const auto count = [&](size_t length) {
-    received += length;
-    tooLarge = received > MAX_BODY_BYTES;
-    return !tooLarge;
-  };
-  bool read = false;
-  bool sawFile = false;
-  if (req.is_multipart_form_data()) {
-    bool inFile = false;
-    read = reader(
-        [&](const httplib::MultipartFormData& field) {
-          inFile = field.name == "file" && !sawFile;
-          sawFile = sawFile || inFile;
-          return true;
-        },
-        [&](const char* data, size_t length) {
-          if (!count(length)) return false;
-          if (inFile) file->append(data, length);
-          return true;
-        });
-  } else {
-    sawFile = true;
-    read = reader([&](const char* data, size_t length) {
-      if (!count(length)) return false;
-      file->append(data, length);
-      return true;
-    });
+UploadRead ReadUpload(const HttpRequest& req, std::string* file) {
+  if (req.body.size() > MAX_BODY_BYTES) return UploadRead::TooLarge;
+  const std::string type = HeaderValue(req, "Content-Type");
+  if (!IsMultipartForm(type)) {
+    *file = req.body;
+    return UploadRead::Ok;
   }
-  // The server's own cap on announced lengths fails the read without a call.
-  const bool announcedTooLarge =
-      !read && std::strtoull(req.get_header_value("Content-Length").c_str(), nullptr, 10) > MAX_BODY_BYTES;
-  if (tooLarge || announcedTooLarge) return UploadRead::TooLarge;
-  if (!read) return UploadRead::Broken;
-  return sawFile ? UploadRead::Ok : UploadRead::NoFileField;
+  switch (FindFormField(type, req.body, "file", file)) {
+    case FormField::Found: return UploadRead::Ok;
+    case FormField::Missing: return UploadRead::NoFileField;
+    case FormField::Broken: break;
+  }
+  return UploadRead::Broken;
 }
 
-bool PassUploadGate(BoardContext* context, const httplib::Request& req, httplib::Response& res) {
+bool PassUploadGate(BoardContext* context, const HttpRequest& req, HttpReply& res) {
   const int64_t nowMs = std::chrono::duration_cast<std::chrono::milliseconds>(
                             std::chrono::steady_clock::now().time_since_epoch())
                             .count();
   int64_t retryAfter = 0;
-  if (AdmitUpload(&context->gate, req.remote_addr, nowMs, &retryAfter)) return true;
+  if (AdmitUpload(&context->gate, req.clientAddress, nowMs, &retryAfter)) return true;
   const std::string message = "too many uploads from your address: at most " +
                               std::to_string(context->gate.perMinute) + " a minute; try again in " +
                               std::to_string(retryAfter) + " s";
-  res.set_header("Retry-After", std::to_string(retryAfter));
+  SetHeader(res, "Retry-After", std::to_string(retryAfter));
   if (IsApiPath(req.path)) {
     SendApiError(res, 429, message);
   } else {
@@ -103,12 +83,10 @@ bool PassUploadGate(BoardContext* context, const httplib::Request& req, httplib:
   return false;
 }
 
-void RefuseUploadRead(UploadRead read, const httplib::Request& req, httplib::Response& res) {
+void RefuseUploadRead(UploadRead read, const HttpRequest& req, HttpReply& res) {
   const bool api = IsApiPath(req.path);
   switch (read) {
     case UploadRead::TooLarge:
-      // The rest of the body is not read: the connection ends with the answer.
-      res.set_header("Connection", "close");
       api ? SendApiError(res, 413, "the request body is larger than 1 MiB")
           : SendPageError(res, 413, StatusExplanation(413));
       return;
@@ -119,7 +97,6 @@ void RefuseUploadRead(UploadRead read, const httplib::Request& req, httplib::Res
     case UploadRead::Broken:
     case UploadRead::Ok: break;
   }
-  res.set_header("Connection", "close");
   api ? SendApiError(res, 400, "the request body could not be read")
       : SendPageError(res, 400, StatusExplanation(400));
 }
@@ -128,19 +105,31 @@ void RefuseUploadRead(UploadRead read, const httplib::Request& req, httplib::Res
 
 namespace qm {
 
-bool TakeUpload(BoardContext* context, const httplib::Request& req, httplib::Response& res,
-                const httplib::ContentReader& reader, SubmissionOutcome* outcome) {
-  if (!PassUploadGate(context, req, res)) return false;
+bool TakeUpload(BoardContext* context, const HttpRequest& req, HttpReply& res, SubmissionOutcome* outcome) {
+  if (!PassUploadGate(context, req, res)) {
+    CountUpload(context->metrics, "capped");
+    return false;
+  }
   std::string file;
-  const UploadRead read = ReadUpload(req, reader, &file);
+  const UploadRead read = ReadUpload(req, &file);
   if (read != UploadRead::Ok) {
+    CountUpload(context->metrics, read == UploadRead::TooLarge ? "too_large" : "unreadable");
     RefuseUploadRead(read, req, res);
     return false;
   }
   *outcome = SubmitValidationFile(context->store, file);
-  if (outcome->kind == SubmissionKind::Failed)
-    std::fprintf(stderr, "quillmark-results: storing an upload failed: %s\n",
-                 CleanText(outcome->reason).c_str());
+  switch (outcome->kind) {
+    case SubmissionKind::Added: CountUpload(context->metrics, "added"); break;
+    case SubmissionKind::Duplicate: CountUpload(context->metrics, "duplicate"); break;
+    case SubmissionKind::Rejected: CountUpload(context->metrics, "rejected"); break;
+    case SubmissionKind::Failed:
+      CountUpload(context->metrics, "failed");
+      CountFault(context->metrics, "store_write");
+      std::fprintf(stderr, "quillmark-results: storing an upload failed: %s\n",
+                   CleanText(outcome->reason).c_str());
+      SetHeader(res, "Retry-After", "1");
+      break;
+  }
   return true;
 }
 

@@ -1,8 +1,6 @@
 // The board's pages: the leaderboard, one result and its validation file,
 // the drive models, the upload form, the CSV and JSON Lines exports and the
 // style sheet.
-#include <httplib.h>
-
 #include "export/report_check.h"
 #include "results/http/board_context.h"
 #include "results/http/http_replies.h"
@@ -23,10 +21,10 @@ namespace {
 
 constexpr size_t EXPORT_CHUNK = 64 * 1024;
 
-void StoreUnavailable(httplib::Response& res) { SendPageError(res, 503, StatusExplanation(503)); }
+void StoreUnavailable(HttpReply& res) { SendPageError(res, 503, StatusExplanation(503)); }
 
-bool ReadSearch(const httplib::Request& req, httplib::Response& res, std::string* text) {
-  const std::string q = req.get_param_value("q");
+bool ReadSearch(const HttpRequest& req, HttpReply& res, std::string* text) {
+  const std::string q = ParamValue(req, "q");
   if (q.size() > MAX_SEARCH_BYTES) {
     SendPageError(res, 400,
                   "The search text is too long: at most " + std::to_string(MAX_SEARCH_BYTES) + " bytes.");
@@ -42,15 +40,15 @@ bool ReadSearch(const httplib::Request& req, httplib::Response& res, std::string
 
 // ?after=AVERAGE-ID: the page follows that result, found in the index
 // rather than counted from the first.
-bool ReadAfter(const httplib::Request& req, httplib::Response& res, ResultQuery* query) {
-  if (ParseAfter(req.get_param_value("after"), &query->after, &query->afterAverageMs, &query->afterId))
+bool ReadAfter(const HttpRequest& req, HttpReply& res, ResultQuery* query) {
+  if (ParseAfter(ParamValue(req, "after"), &query->after, &query->afterAverageMs, &query->afterId))
     return true;
   SendPageError(res, 400, "The page to follow must be given as after=AVERAGE-ID, two whole numbers.");
   return false;
 }
 
-bool ReadPageNumber(const httplib::Request& req, httplib::Response& res, int64_t* page) {
-  if (ParseWholeNumber(req.get_param_value("page"), 1, MAX_PAGE_NUMBER, 1, page)) return true;
+bool ReadPageNumber(const HttpRequest& req, HttpReply& res, int64_t* page) {
+  if (ParseWholeNumber(ParamValue(req, "page"), 1, MAX_PAGE_NUMBER, 1, page)) return true;
   SendPageError(res, 400, "The page number must be a whole number from 1.");
   return false;
 }
@@ -79,7 +77,7 @@ bool ReadLeaderboard(BoardContext* context, const ResultQuery& base, int64_t pag
   return true;
 }
 
-void Leaderboard(BoardContext* context, const httplib::Request& req, httplib::Response& res) {
+void Leaderboard(BoardContext* context, const HttpRequest& req, HttpReply& res) {
   LeaderboardView view;
   if (!ReadSearch(req, res, &view.searchText) || !ReadPageNumber(req, res, &view.pageNumber)) return;
   ResultQuery query;
@@ -91,7 +89,7 @@ void Leaderboard(BoardContext* context, const httplib::Request& req, httplib::Re
   SendPage(res, 200, LeaderboardPage(view));
 }
 
-void OneResult(BoardContext* context, const httplib::Request& req, httplib::Response& res) {
+void OneResult(BoardContext* context, const HttpRequest& req, HttpReply& res) {
   int64_t id = 0;
   if (!ParseWholeNumber(req.matches[1], 1, INT64_MAX, 0, &id))
     return SendPageError(res, 404, StatusExplanation(404));
@@ -101,12 +99,12 @@ void OneResult(BoardContext* context, const httplib::Request& req, httplib::Resp
     return SendPageError(res, 404, "There is no result " + std::to_string(id) + ".");
   if (status != StoreStatus::Ok || SpeedCounts(context->store, &view.speedCounts) != StoreStatus::Ok)
     return StoreUnavailable(res);
-  if (req.has_param("added")) view.notice = ArrivalNotice::Added;
-  if (req.has_param("duplicate")) view.notice = ArrivalNotice::Duplicate;
+  if (HasParam(req, "added")) view.notice = ArrivalNotice::Added;
+  if (HasParam(req, "duplicate")) view.notice = ArrivalNotice::Duplicate;
   SendPage(res, 200, ResultPageHtml(view));
 }
 
-void ValidationDownload(BoardContext* context, const httplib::Request& req, httplib::Response& res) {
+void ValidationDownload(BoardContext* context, const HttpRequest& req, HttpReply& res) {
   int64_t id = 0;
   ResultRecord record;
   if (!ParseWholeNumber(req.matches[1], 1, INT64_MAX, 0, &id))
@@ -115,25 +113,25 @@ void ValidationDownload(BoardContext* context, const httplib::Request& req, http
   if (status == StoreStatus::NotFound)
     return SendPageError(res, 404, "There is no result " + std::to_string(id) + ".");
   if (status != StoreStatus::Ok) return StoreUnavailable(res);
-  res.set_header("Content-Disposition",
-                 "attachment; filename=\"quillmark-result-" + std::to_string(id) + ".verify\"");
-  res.set_content(record.validationFile, "application/octet-stream");
+  SetHeader(res, "Content-Disposition",
+            "attachment; filename=\"quillmark-result-" + std::to_string(id) + ".verify\"");
+  SetContent(res, record.validationFile, "application/octet-stream");
 }
 
-void Drives(BoardContext* context, const httplib::Request&, httplib::Response& res) {
+void Drives(BoardContext* context, const HttpRequest&, HttpReply& res) {
   std::vector<DriveSummary> drives;
   if (ListDrives(context->store, &drives) != StoreStatus::Ok) return StoreUnavailable(res);
   SendPage(res, 200, DrivesPage(drives));
 }
 
-void DriveModel(BoardContext* context, const httplib::Request& req, httplib::Response& res) {
+void DriveModel(BoardContext* context, const HttpRequest& req, HttpReply& res) {
   int64_t pageNumber = 1;
   if (!ReadPageNumber(req, res, &pageNumber)) return;
   ResultQuery query;
   // The model exactly as stored, the key its links were made from; pages
   // escape and clean it on the way out. Cleaning it here would miss every
   // model that holds a control or bidirectional character.
-  query.driveModel = std::string(req.matches[1]);
+  query.driveModel = req.matches[1];
   if (query.driveModel.empty() || query.driveModel.size() > MAX_DRIVE_MODEL_BYTES)
     return SendPageError(res, 404, StatusExplanation(404));
   if (!ReadAfter(req, res, &query)) return;
@@ -145,16 +143,16 @@ void DriveModel(BoardContext* context, const httplib::Request& req, httplib::Res
   SendPage(res, 200, DriveModelPage(query.driveModel, page, pageNumber));
 }
 
-void SubmitUpload(BoardContext* context, const httplib::Request& req, httplib::Response& res,
-                  const httplib::ContentReader& reader) {
+void SubmitUpload(BoardContext* context, const HttpRequest& req, HttpReply& res) {
   SubmissionOutcome outcome;
-  if (!TakeUpload(context, req, res, reader, &outcome)) return;
+  if (!TakeUpload(context, req, res, &outcome)) return;
   switch (outcome.kind) {
     case SubmissionKind::Added:
     case SubmissionKind::Duplicate:
       res.status = 303;
-      res.set_header("Location", "/results/" + std::to_string(outcome.id) +
-                                     (outcome.kind == SubmissionKind::Added ? "?added" : "?duplicate"));
+      SetHeader(res, "Location",
+                "/results/" + std::to_string(outcome.id) +
+                    (outcome.kind == SubmissionKind::Added ? "?added" : "?duplicate"));
       return;
     case SubmissionKind::Rejected: return SendPage(res, 422, SubmitPage(outcome.reason));
     case SubmissionKind::Failed: break;
@@ -165,62 +163,57 @@ void SubmitUpload(BoardContext* context, const httplib::Request& req, httplib::R
 // Streams every result, one snapshot, in chunks of about EXPORT_CHUNK
 // bytes: the export of a large board is never held whole. A store that
 // fails part way ends the reply unfinished, which the client sees as cut.
-void StreamExport(BoardContext* context, httplib::Response& res, const char* contentType,
-                  const std::string& fileName, std::string head, std::string (*row)(const ResultRecord&)) {
-  res.set_header("Content-Disposition", "attachment; filename=\"" + fileName + "\"");
-  res.set_chunked_content_provider(contentType, [context, head, row](size_t, httplib::DataSink& sink) {
+void StreamExport(BoardContext* context, HttpReply& res, const char* contentType, const std::string& fileName,
+                  std::string head, std::string (*row)(const ResultRecord&)) {
+  SetHeader(res, "Content-Type", contentType);
+  SetHeader(res, "Content-Disposition", "attachment; filename=\"" + fileName + "\"");
+  res.stream = [context, head, row](const PieceWriter& write) {
     std::string chunk = head;
     bool open = true;
     const StoreStatus status = ExportResults(context->store, [&](const ResultRecord& record) {
       chunk += row(record);
       if (chunk.size() < EXPORT_CHUNK) return true;
-      open = sink.write(chunk.data(), chunk.size());
+      open = write(chunk);
       chunk.clear();
       return open;
     });
     if (status != StoreStatus::Ok || !open) return false;
-    if (!chunk.empty() && !sink.write(chunk.data(), chunk.size())) return false;
-    sink.done();
-    return true;
-  });
+    return chunk.empty() || write(chunk);
+  };
 }
 
 std::string JsonLine(const ResultRecord& record) { return DumpJson(ResultSummaryJson(record)) + "\n"; }
 
-void CsvExport(BoardContext* context, const httplib::Request&, httplib::Response& res) {
+void CsvExport(BoardContext* context, const HttpRequest&, HttpReply& res) {
   StreamExport(context, res, "text/csv; charset=utf-8", "quillmark-results.csv", CsvHeader(), CsvRow);
 }
 
-void JsonLinesExport(BoardContext* context, const httplib::Request&, httplib::Response& res) {
+void JsonLinesExport(BoardContext* context, const HttpRequest&, HttpReply& res) {
   StreamExport(context, res, "application/jsonl; charset=utf-8", "quillmark-results.jsonl", std::string(),
                JsonLine);
 }
 
 }  // namespace
 
-void AddPageRoutes(httplib::Server* server, BoardContext* context) {
-  const auto get = [&](const char* pattern,
-                       void (*handler)(BoardContext*, const httplib::Request&, httplib::Response&)) {
-    server->Get(pattern, [context, handler](const httplib::Request& req, httplib::Response& res) {
-      handler(context, req, res);
-    });
+void AddPageRoutes(RouteTable* table, BoardContext* context) {
+  const auto add = [&](const char* method, const char* pattern, RouteCost cost,
+                       void (*handler)(BoardContext*, const HttpRequest&, HttpReply&)) {
+    AddRoute(table, method, pattern, cost,
+             [context, handler](const HttpRequest& req, HttpReply& res) { handler(context, req, res); });
   };
-  get("/", Leaderboard);
-  get(R"(/results/(\d{1,18}))", OneResult);
-  get(R"(/results/(\d{1,18})\.verify)", ValidationDownload);
-  get("/drives", Drives);
-  get("/drives/(.+)", DriveModel);
-  get("/results.csv", CsvExport);
-  get("/results.jsonl", JsonLinesExport);
-  server->Get("/submit", [](const httplib::Request&, httplib::Response& res) {
-    SendPage(res, 200, SubmitPage(std::string()));
-  });
-  server->Post("/submit",
-               [context](const httplib::Request& req, httplib::Response& res,
-                         const httplib::ContentReader& reader) { SubmitUpload(context, req, res, reader); });
-  server->Get("/board.css", [](const httplib::Request&, httplib::Response& res) {
-    res.set_header("Cache-Control", "public, max-age=3600");
-    res.set_content(BoardStyleSheet(), "text/css; charset=utf-8");
+  add("GET", "/", RouteCost::Store, Leaderboard);
+  add("GET", R"(/results/(\d{1,18}))", RouteCost::Store, OneResult);
+  add("GET", R"(/results/(\d{1,18})\.verify)", RouteCost::Store, ValidationDownload);
+  add("GET", "/drives", RouteCost::Expensive, Drives);
+  add("GET", "/drives/(.+)", RouteCost::Expensive, DriveModel);
+  add("GET", "/results.csv", RouteCost::Expensive, CsvExport);
+  add("GET", "/results.jsonl", RouteCost::Expensive, JsonLinesExport);
+  add("POST", "/submit", RouteCost::Store, SubmitUpload);
+  AddRoute(table, "GET", "/submit", RouteCost::Light,
+           [](const HttpRequest&, HttpReply& res) { SendPage(res, 200, SubmitPage(std::string())); });
+  AddRoute(table, "GET", "/board.css", RouteCost::Light, [](const HttpRequest&, HttpReply& res) {
+    SetHeader(res, "Cache-Control", "public, max-age=3600");
+    SetContent(res, BoardStyleSheet(), "text/css; charset=utf-8");
   });
 }
 

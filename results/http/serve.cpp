@@ -1,5 +1,7 @@
 #include "results/http/serve.h"
 
+#include <sys/resource.h>
+
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -24,9 +26,24 @@ std::string DatabaseName(const std::string& db) {
   return db.rfind("postgres", 0) == 0 ? std::string("PostgreSQL") : db;
 }
 
+// Every connection is a descriptor: take all the system allows this
+// process, and say what that is.
+void RaiseOpenFileLimit() {
+  rlimit limit{};
+  if (getrlimit(RLIMIT_NOFILE, &limit) != 0) return;
+  if (limit.rlim_cur < limit.rlim_max) {
+    const rlim_t was = limit.rlim_cur;
+    limit.rlim_cur = limit.rlim_max;
+    if (setrlimit(RLIMIT_NOFILE, &limit) != 0) limit.rlim_cur = was;
+  }
+  std::fprintf(stderr, "quillmark-results: open files limit %llu\n",
+               static_cast<unsigned long long>(limit.rlim_cur));
+}
+
 }  // namespace
 
 int RunServe(const ServeOptions& options) {
+  RaiseOpenFileLimit();
   std::string error;
   ResultStore* store = OpenResultStore(options.db, &error);
   if (!store) {
@@ -39,6 +56,8 @@ int RunServe(const ServeOptions& options) {
   std::signal(SIGTERM, OnStopSignal);
   BoardSettings settings;
   settings.maxUploadsPerMinute = options.maxUploadsPerMinute;
+  settings.maxConnectionsPerAddress = options.maxConnectionsPerAddress;
+  settings.trustedProxies = options.trustedProxies;
   BoardServer* server = StartBoardServer(store, options.host, options.port, settings, &error);
   if (!server) {
     std::fprintf(stderr, "quillmark-results: %s\n", error.c_str());

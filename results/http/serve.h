@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace qm {
 
@@ -10,7 +11,9 @@ struct ServeOptions {
   std::string db = "sqlite:quillmark-results.db";
   std::string host = "127.0.0.1";
   int port = 8080;
-  int64_t maxUploadsPerMinute = 60;  // per client address; 0: no cap
+  int64_t maxUploadsPerMinute = 60;       // per client address; 0: no cap
+  int64_t maxConnectionsPerAddress = 64;  // 0: no limit
+  std::vector<std::string> trustedProxies;
 };
 
 // Serves until SIGINT or SIGTERM, then lets requests in flight finish and

@@ -96,8 +96,8 @@ def main():
     model = "Samsung SSD 980 PRO 1TB"
     subprocess.run([os.path.join(build, "make_board_file"), named, model, "640", "Intel(R) Core(TM) i7-12700K"],
                    check=True)
-    windows = os.path.join(ROOT, "tests", "unit", "results", "fixtures", "windows.verify")
-    console = os.path.join(ROOT, "tests", "unit", "results", "fixtures", "console.verify")
+    windows = os.path.join(ROOT, "tests", "support", "fixtures", "windows.verify")
+    console = os.path.join(ROOT, "tests", "support", "fixtures", "console.verify")
     garbage = os.path.join(folder, "garbage.verify")
     with open(garbage, "wb") as out:
         out.write(os.urandom(4100))
