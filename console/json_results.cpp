@@ -1,6 +1,7 @@
 #include "console/json_results.h"
 
 #include <cstdio>
+#include <nlohmann/json.hpp>
 
 #include "console/run_statistics.h"
 #include "engine/program_identity.h"
@@ -8,30 +9,44 @@
 namespace qm {
 namespace {
 
-std::string Number(int64_t value) { return std::to_string(value); }
+using Json = nlohmann::ordered_json;
+
+// nlohmann-json writes a double in its shortest form (52.7), but the speed
+// and the deviation keep their fixed decimals (52.70), as the report and
+// the terminal show them. They go into the tree as marked strings, which
+// no text of a run can equal since the mark begins with a NUL, and leave
+// the text as bare numbers.
+constexpr char DECIMAL_MARK[] = "\\u0000decimal:";  // as the JSON text writes the mark
+
+std::string MarkedDecimal(const std::string& digits) { return std::string(1, '\0') + "decimal:" + digits; }
+
+void UnmarkDecimals(std::string& json) {
+  size_t at = 0;
+  while ((at = json.find(std::string("\"") + DECIMAL_MARK, at)) != std::string::npos) {
+    const size_t digits = at + 1 + sizeof DECIMAL_MARK - 1;
+    const size_t close = json.find('"', digits);
+    json = json.substr(0, at) + json.substr(digits, close - digits) + json.substr(close + 1);
+  }
+}
 
 // The speed text as a JSON number; null should it not be one (a run whose
 // average was 0 ms has no finite speed).
-std::string SpeedNumber(const Text& speedText) {
+Json SpeedNumber(const Text& speedText) {
   std::string digits = Utf8(speedText);
-  if (digits.empty() || digits.find_first_not_of("0123456789.-") != std::string::npos) return "null";
-  return digits;
+  if (digits.empty() || digits.find_first_not_of("0123456789.-") != std::string::npos) return nullptr;
+  return MarkedDecimal(digits);
 }
 
-std::string StringArray(const std::vector<Text>& texts) {
-  std::string array = "[";
-  for (size_t i = 0; i < texts.size(); ++i) {
-    if (i > 0) array += ",";
-    array += JsonString(texts[i]);
-  }
-  return array + "]";
+Json StringArray(const std::vector<Text>& texts) {
+  Json array = Json::array();
+  for (const Text& text : texts) array.push_back(Utf8(text));
+  return array;
 }
 
 // Each description (ended by a carriage return) as an array of its lines;
 // the empty paragraphs between descriptions are dropped.
-std::string DriveArrays(const Text& driveListText) {
-  std::string arrays = "[";
-  bool first = true;
+Json DriveArrays(const Text& driveListText) {
+  Json arrays = Json::array();
   size_t at = 0;
   while (at < driveListText.size()) {
     size_t end = driveListText.find(u'\r', at);
@@ -47,59 +62,36 @@ std::string DriveArrays(const Text& driveListText) {
       if (lineEnd == Text::npos) break;
       lineAt = lineEnd + 1;
     }
-    if (!first) arrays += ",";
-    arrays += StringArray(lines);
-    first = false;
+    arrays.push_back(StringArray(lines));
   }
-  return arrays + "]";
+  return arrays;
 }
 
 }  // namespace
 
-std::string JsonString(TextView text) {
-  const std::string utf8 = Utf8(text);
-  std::string json = "\"";
-  for (char c : utf8) {
-    const unsigned char byte = static_cast<unsigned char>(c);
-    switch (c) {
-      case '"': json += "\\\""; break;
-      case '\\': json += "\\\\"; break;
-      case '\n': json += "\\n"; break;
-      case '\r': json += "\\r"; break;
-      case '\t': json += "\\t"; break;
-      default:
-        if (byte < 0x20 || byte == 0x7f) {
-          char escape[8];
-          std::snprintf(escape, sizeof escape, "\\u%04x", byte);
-          json += escape;
-        } else {
-          json += c;
-        }
-    }
-  }
-  return json + "\"";
-}
+std::string JsonString(TextView text) { return Json(Utf8(text)).dump(); }
 
 std::string ResultsJson(const RunResults& results, const JsonResultInputs& inputs) {
   const CycleStatistics statistics = StatisticsOf(results.cycleMs);
   char deviation[32];
   std::snprintf(deviation, sizeof deviation, "%.2f", statistics.standardDeviationMs);
 
-  std::string json = "{\"program\":" + JsonString(PROGRAM_TITLE) + ",\"cycleMs\":[";
-  for (int k = 0; k < CYCLES_PER_RUN; ++k) {
-    if (k > 0) json += ",";
-    json += Number(results.cycleMs[k]);
-  }
-  json += "],\"averageMs\":" + Number(results.averageMs);
-  json += ",\"speed\":" + SpeedNumber(results.mbPerSecondText);
-  json += ",\"unit\":\"MiB/s\",\"bytesPerCycle\":" + Number(BYTES_PER_CYCLE);
-  json += ",\"minimumMs\":" + Number(statistics.minimumMs);
-  json += ",\"maximumMs\":" + Number(statistics.maximumMs);
-  json += ",\"standardDeviationMs\":" + std::string(deviation);
-  json += ",\"systemInfo\":" + StringArray(inputs.systemInfoLines);
-  json += ",\"driveUnderTest\":" + JsonString(inputs.driveUnderTest);
-  json += ",\"drives\":" + DriveArrays(inputs.driveListText);
-  return json + "}\n";
+  Json object;
+  object["program"] = Utf8(PROGRAM_TITLE);
+  object["cycleMs"] = results.cycleMs;
+  object["averageMs"] = results.averageMs;
+  object["speed"] = SpeedNumber(results.mbPerSecondText);
+  object["unit"] = "MiB/s";
+  object["bytesPerCycle"] = BYTES_PER_CYCLE;
+  object["minimumMs"] = statistics.minimumMs;
+  object["maximumMs"] = statistics.maximumMs;
+  object["standardDeviationMs"] = MarkedDecimal(deviation);
+  object["systemInfo"] = StringArray(inputs.systemInfoLines);
+  object["driveUnderTest"] = Utf8(inputs.driveUnderTest);
+  object["drives"] = DriveArrays(inputs.driveListText);
+  std::string json = object.dump();
+  UnmarkDecimals(json);
+  return json + "\n";
 }
 
 }  // namespace qm

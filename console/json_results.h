@@ -18,7 +18,7 @@ struct JsonResultInputs {
 };
 
 // text as a JSON string, quotes included: UTF-8, with quote, backslash and
-// control characters escaped.
+// the C0 control characters escaped.
 std::string JsonString(TextView text);
 
 // One line, ending in "\n":

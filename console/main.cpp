@@ -45,7 +45,7 @@ constexpr char USAGE[] =
     "        average, speed, statistics, system lines, drive under test,\n"
     "        drives); everything else goes to standard error.\n"
     "--submit URL  after a complete run, sends the validation file to the results\n"
-    "        board at URL (http://host:port) and prints \"submitted <address>\";\n"
+    "        board at URL (http://host[:port][/path] or https://...) and prints \"submitted <address>\";\n"
     "        exit status 3 when the board cannot be reached or refuses it. The\n"
     "        results are saved in the folder either way.\n";
 
@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
     } else {
       std::fprintf(stderr, "quillmark: unknown argument '%s'\n\n", argv[i]);
       if (std::strcmp(argv[i], "--submit") == 0)
-        std::fputs("quillmark: --submit needs the board's address, http://host:port\n\n", stderr);
+        std::fputs("quillmark: --submit needs the board's address, http://host[:port][/path] or https://...\n\n", stderr);
       std::fputs(USAGE, stderr);
       return EXIT_USAGE;
     }

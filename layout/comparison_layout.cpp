@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "engine/reference_drives.h"
+#include "layout/reference_drives.h"
 #include "engine/speed.h"
 
 namespace qm {

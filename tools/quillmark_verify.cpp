@@ -3,8 +3,9 @@
 //   quillmark-verify FILE.verify               the report, to standard output
 //   quillmark-verify FILE.verify -o REPORT     the report, into the file REPORT
 //   quillmark-verify FILE.verify REPORT        does FILE.verify hold REPORT?
+//   quillmark-verify --help | --version
 //
-// Exit status: 0 done (or match), 1 mismatch, 2 the validation file (or the
+// Exit status: 0 done (or match, help, version), 1 mismatch, 2 the validation file (or the
 // report to compare) cannot be read or is not one Quillmark writes, 3 usage
 // or the output cannot be written.
 //
@@ -17,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/program_identity.h"
 #include "export/report_check.h"
 #include "export/whole_file.h"
 #include "platform/standard_output.h"
@@ -35,13 +37,35 @@ void Say(const std::string& line) {
   std::fflush(stderr);
 }
 
+constexpr char USAGE[] =
+    "usage: quillmark-verify FILE.verify [-o REPORT]   writes the report held in FILE.verify\n"
+    "       quillmark-verify FILE.verify REPORT        says whether FILE.verify holds REPORT\n"
+    "       quillmark-verify --help | --version\n";
+
+constexpr char HELP[] =
+    "\n"
+    "Reads a Quillmark validation file (info_<stamp>.txt.verify) back into the\n"
+    "report it was made from, and checks that it is one Quillmark writes.\n"
+    "Exit status: 0 done or match, 1 mismatch, 2 a file that cannot be read or\n"
+    "is not one Quillmark writes, 3 wrong arguments or an output file that\n"
+    "cannot be written.\n";
+
 int Usage() {
-  Say("usage: quillmark-verify FILE.verify [-o REPORT]   writes the report held in FILE.verify");
-  Say("       quillmark-verify FILE.verify REPORT        says whether FILE.verify holds REPORT");
+  std::fputs(USAGE, stderr);
   return EXIT_USAGE;
 }
 
+// --help and --version answer on standard output; nothing else is read.
+int Answer(const std::string& text) {
+  std::fputs(text.c_str(), stdout);
+  return std::fflush(stdout) == 0 ? EXIT_MATCH : EXIT_USAGE;
+}
+
 int Run(const std::vector<Text>& args) {
+  if (args.size() == 1 && args[0] == u"--help") return Answer(std::string(USAGE) + HELP);
+  if (args.size() == 1 && args[0] == u"--version") return Answer("quillmark-verify " + Utf8(PROGRAM_VERSION) + "\n");
+  for (const Text& arg : args)
+    if (arg == u"--help" || arg == u"--version") return Usage();
   if (args.size() != 1 && args.size() != 2 && !(args.size() == 3 && args[1] == u"-o")) return Usage();
   std::string file;
   if (!ReadWholeFile(args[0], &file)) {

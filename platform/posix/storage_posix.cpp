@@ -1,6 +1,8 @@
-// Storage on POSIX systems: no drive letters and no storage-stack devices,
-// so every question answers "nothing". The console edition looks at its
-// own folder's mount instead.
+// The drive-letter storage table on POSIX systems: no drive letters and no
+// storage-stack devices, so every question answers "nothing". Linux drives
+// are found from the mounts instead: drives/linux_drives.* and
+// drives/linux_drive_under_test.*, which ask the system through
+// platform/posix/linux_drive_probe.*.
 #include "platform/storage.h"
 
 namespace qm {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/reference_drives.h"
+#include "layout/reference_drives.h"
 #include "results/pages/html_text.h"
 #include "results/pages/page_frame.h"
 #include "results/pages/results_table.h"

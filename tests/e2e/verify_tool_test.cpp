@@ -102,5 +102,17 @@ TEST(VerifyTool, RefusesWhatQuillmarkDoesNotWrite) {
   EXPECT_EQ(RunTool("").status, 3);
 }
 
+TEST(VerifyTool, HelpAndVersionAnswerOnStandardOutput) {
+  ScratchFolder folder;
+  const ProgramRun help = RunTool("--help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.out.rfind("usage: quillmark-verify FILE.verify", 0), 0u) << help.out;
+  const ProgramRun version = RunTool("--version");
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "quillmark-verify V2.08\n");
+  // Only alone are they answers; with a file they are wrong arguments.
+  EXPECT_EQ(RunTool("--help x.verify").status, 3);
+}
+
 }  // namespace
 }  // namespace qm

@@ -38,7 +38,7 @@ TEST(JsonString, EscapesQuotesBackslashesAndControlCharacters) {
       {u"say \"hi\"", "\"say \\\"hi\\\"\""},
       {u"C:\\", "\"C:\\\\\""},
       {u"a\nb\rc\td", "\"a\\nb\\rc\\td\""},
-      {Text(1, u'\x01') + u"\x7f", "\"\\u0001\\u007f\""},
+      {Text(1, u'\x01') + u"\x1b", "\"\\u0001\\u001b\""},
       {u"Gr\u00fc\u00dfe \u20ac",
        "\"Gr\xc3\xbc\xc3\x9f"
        "e \xe2\x82\xac\""},

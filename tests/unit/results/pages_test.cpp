@@ -6,7 +6,7 @@
 #include <cmath>
 #include <set>
 
-#include "engine/reference_drives.h"
+#include "layout/reference_drives.h"
 #include "platform/text.h"
 #include "results/pages/drive_pages.h"
 #include "results/pages/html_text.h"

@@ -1,4 +1,4 @@
-#include "engine/reference_drives.h"
+#include "layout/reference_drives.h"
 
 namespace qm {
 
