@@ -8,13 +8,12 @@
 #include <cstdio>
 
 #include "bench/floor_cycle.h"
+#include "engine/pause.h"
 #include "engine/run_cycle.h"
 #include "engine/test_files.h"
-#include "engine/pause.h"
 
 namespace qm {
 namespace {
-
 
 void* FloorWriter(void* argument) {
   const int t = static_cast<int>(reinterpret_cast<intptr_t>(argument));

@@ -20,10 +20,10 @@
 
 #include "console/console_view.h"
 #include "console/drive_lines.h"
-#include "drives/linux_drive_under_test.h"
-#include "drives/linux_drives.h"
 #include "console/save_report.h"
 #include "console/system_info.h"
+#include "drives/linux_drive_under_test.h"
+#include "drives/linux_drives.h"
 #include "engine/drive_check.h"
 #include "engine/pause.h"
 #include "engine/test_files.h"

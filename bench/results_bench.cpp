@@ -1,6 +1,8 @@
 // qm_results_bench [parts] [results] [files]
 //   parts    which parts run, a subset of "abc" (default all that are built):
-//            a  import of files, b  uploads over HTTP, c  readers over HTTP
+//            a  import of files, b  uploads over HTTP, c  readers over HTTP,
+//            d  every page and answer at a base written through the store
+//               (default 1000000 results then), with p50, p99 and req/s
 //   results  results stored before the parts run (default 100000)
 //   files    files that part (a) imports (default 10000)
 // Runs on SQLite in a scratch folder, and on PostgreSQL when
@@ -16,10 +18,11 @@
 
 #include "results/submission.h"
 #include "results_bench.h"
+#include "results_bench_http.h"
 #include "results_bench_import.h"
+#include "results_bench_million.h"
 #include "tests/support/result_samples.h"
 #include "tests/support/test_database.h"
-#include "results_bench_http.h"
 
 namespace qm {
 
@@ -32,6 +35,11 @@ std::string BenchValidationFile(int64_t n, const std::string& tag) {
   sample.processor = u"Bench CPU " + DecimalText(n % 13);
   sample.osBuild = DecimalText(n);  // the report of each n differs
   return SampleValidationFile(sample);
+}
+
+std::string ResultsProgram() {
+  const char* given = std::getenv("QM_RESULTS_PROGRAM");
+  return given != nullptr && *given != '\0' ? given : QM_RESULTS_PROGRAM;
 }
 
 namespace {
@@ -75,7 +83,8 @@ int64_t Argument(int argc, char** argv, int index, int64_t otherwise) {
 
 int main(int argc, char** argv) {
   const std::string parts = argc > 1 ? argv[1] : "abc";
-  const int64_t results = qm::Argument(argc, argv, 2, 100000);
+  const bool million = parts.find('d') != std::string::npos;
+  const int64_t results = qm::Argument(argc, argv, 2, million ? 1000000 : 100000);
   const int64_t files = qm::Argument(argc, argv, 3, 10000);
   bool ok = true;
   for (const std::string kind : {"sqlite", "postgres"}) {
@@ -86,13 +95,14 @@ int main(int argc, char** argv) {
       continue;
     }
     const qm::BenchBackend backend{kind, db.url};
-    if (!qm::Fill(backend, results)) {
+    if (!(million ? qm::FillThroughStore(backend, results) : qm::Fill(backend, results))) {
       ok = false;
       continue;
     }
     if (parts.find('a') != std::string::npos) ok = qm::RunImportBench(backend, files) && ok;
     const bool uploads = parts.find('b') != std::string::npos, readers = parts.find('c') != std::string::npos;
     if (uploads || readers) ok = qm::RunHttpBench(backend, uploads, readers) && ok;
+    if (million) ok = qm::RunPathsBench(backend, qm::MillionPaths(backend)) && ok;
   }
   return ok ? 0 : 1;
 }

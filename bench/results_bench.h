@@ -17,4 +17,9 @@ struct BenchBackend {
 // different parts apart.
 std::string BenchValidationFile(int64_t n, const std::string& tag);
 
+// The quillmark-results the parts run: QM_RESULTS_PROGRAM from the
+// environment (a copy, so the build can go on during a long run), else the
+// one built beside the bench.
+std::string ResultsProgram();
+
 }  // namespace qm

@@ -50,7 +50,7 @@ struct Board {
 // Starts `quillmark-results serve` on a free port, its log in serve.log.
 bool StartBoard(const BenchBackend& backend, Board* board) {
   std::vector<std::string> arguments = {
-      QM_RESULTS_PROGRAM,         "serve", "--db", backend.url, "--listen", "127.0.0.1:0",
+      ResultsProgram(),           "serve", "--db", backend.url, "--listen", "127.0.0.1:0",
       "--max-uploads-per-minute", "0"};
   std::vector<char*> argv;
   for (std::string& argument : arguments) argv.push_back(argument.data());
@@ -154,19 +154,39 @@ bool ReadBench(const BenchBackend& backend, int port, const std::string& path) {
   std::stringstream out;
   out << std::ifstream("wrk.out").rdbuf();
   const std::string text = out.str();
-  std::smatch rate, p99, errors;
+  std::smatch rate, p50, p99, errors;
   std::regex_search(text, rate, std::regex(R"(Requests/sec:\s+([\d.]+))"));
+  std::regex_search(text, p50, std::regex(R"(50%\s+([\d.]+\w+))"));
   std::regex_search(text, p99, std::regex(R"(99%\s+([\d.]+\w+))"));
   const bool bad = std::regex_search(text, errors, std::regex(R"(Non-2xx or 3xx responses: (\d+))"));
-  std::printf("%-8s (c) %d readers of %s for 10 s (wrk): %s req/s, p99 %s (target < 50 ms)%s; %s\n",
+  std::printf("%-8s %d readers of %s for 10 s (wrk): %s req/s, p50 %s, p99 %s (target < 50 ms)%s; %s\n",
               backend.name.c_str(), CLIENTS, path.c_str(), rate.size() > 1 ? rate[1].str().c_str() : "?",
-              p99.size() > 1 ? p99[1].str().c_str() : "?",
+              p50.size() > 1 ? p50[1].str().c_str() : "?", p99.size() > 1 ? p99[1].str().c_str() : "?",
               bad ? (", NON-2xx: " + errors[1].str()).c_str() : "", Load().c_str());
   std::fflush(stdout);
   return !bad && rate.size() > 1;
 }
 
+// The board's peak resident memory so far, from /proc.
+std::string PeakMemory(pid_t pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind("VmHWM:", 0) == 0) return line;
+  return "VmHWM: ?";
+}
+
 }  // namespace
+
+bool RunPathsBench(const BenchBackend& backend, const std::vector<std::string>& paths) {
+  ScratchFolder folder;
+  Board board;
+  if (!StartBoard(backend, &board)) return false;
+  bool ok = true;
+  for (const std::string& path : paths) ok = ReadBench(backend, board.port, path) && ok;
+  std::printf("%-8s the board's peak memory: %s\n", backend.name.c_str(), PeakMemory(board.pid).c_str());
+  const int status = StopBoard(board);
+  return ok && status == 0;
+}
 
 bool RunHttpBench(const BenchBackend& backend, bool uploads, bool readers) {
   ScratchFolder folder;

@@ -45,7 +45,7 @@ int64_t CountLines(const std::string& path, const std::string& start) {
 
 bool RunImportBench(const BenchBackend& backend, int64_t files) {
   ScratchFolder folder;
-  std::vector<std::string> arguments = {QM_RESULTS_PROGRAM, "import", "--db", backend.url};
+  std::vector<std::string> arguments = {ResultsProgram(), "import", "--db", backend.url};
   for (int64_t n = 0; n < files; ++n) {
     arguments.push_back("r" + std::to_string(n) + ".verify");
     std::ofstream(arguments.back(), std::ios::binary) << BenchValidationFile(n, "import");

@@ -274,8 +274,20 @@ StoreStatus Search(Connection* connection, const ResultQuery& query, ResultPage*
   }
   page->totalCapped = matches > SEARCH_TOTAL_CAP;
   page->total = std::min(matches, SEARCH_TOTAL_CAP);
-  Use list(connection, page->totalCapped ? LIST_MANY_MATCHING : LIST_FEW_MATCHING);
-  list.text(1, page->totalCapped ? query.text : phrase);
+  int64_t all = 0;
+  {
+    Use count(connection, COUNT_ALL_RESULTS);
+    if (sqlite3_step(count.statement) != SQLITE_ROW) return Failure(connection, "counting results", error);
+    all = sqlite3_column_int64(count.statement, 0);
+  }
+  // Reading the matches through the index costs a row each; walking the
+  // speed order costs about all / matches entries per result shown. The
+  // cheaper one is taken.
+  const double walked = static_cast<double>(query.offset + query.limit) * static_cast<double>(all) /
+                        static_cast<double>(std::max<int64_t>(matches, 1));
+  const bool walk = matches > 0 && walked < static_cast<double>(matches);
+  Use list(connection, walk ? LIST_MANY_MATCHING : LIST_FEW_MATCHING);
+  list.text(1, walk ? query.text : phrase);
   list.integer(2, query.limit);
   list.integer(3, query.offset);
   return ReadRows(connection, list, page, error);
