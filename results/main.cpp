@@ -4,9 +4,12 @@
 //   quillmark-results serve [--db DB] [--listen HOST:PORT] [--max-uploads-per-minute N]
 //                           [--max-connections-per-address N] [--trusted-proxy ADDR]...
 //   quillmark-results import [--db DB] FILE...
+//   quillmark-results backup --db DB FILE
+//   quillmark-results import-db --db DB FILE
 //
 // Exit status: serve as RunServe says; import 0 when no file was rejected,
-// 1 otherwise (2 when the database cannot be opened); 64 for wrong arguments.
+// 1 otherwise (2 when the database cannot be opened); backup and import-db 0
+// when done, 1 when not; 64 for wrong arguments.
 #include <unistd.h>
 
 #include <cstdio>
@@ -19,6 +22,7 @@
 #include "results/http/client_address.h"
 #include "results/http/serve.h"
 #include "results/import_files.h"
+#include "results/results_backup.h"
 
 namespace qm {
 namespace {
@@ -32,6 +36,8 @@ constexpr char USAGE[] =
     "Usage: quillmark-results serve [--db DB] [--listen HOST:PORT] [--max-uploads-per-minute N]\n"
     "                               [--max-connections-per-address N] [--trusted-proxy ADDR]...\n"
     "       quillmark-results import [--db DB] FILE...\n"
+    "       quillmark-results backup --db DB FILE\n"
+    "       quillmark-results import-db --db DB FILE\n"
     "       quillmark-results --help | --version\n"
     "\n"
     "serve   the board's pages and API until SIGINT or SIGTERM. --listen defaults\n"
@@ -44,6 +50,10 @@ constexpr char USAGE[] =
     "import  adds validation files received by mail, one line per file:\n"
     "        \"added <id> <file>\", \"duplicate <id> <file>\" or \"rejected <file>: <reason>\".\n"
     "        Exit status 0 when no file was rejected, else 1.\n"
+    "backup  writes a consistent copy of every result to FILE, a new SQLite file,\n"
+    "        while the board serves.\n"
+    "import-db  loads such a copy into DB, which must hold no results yet: the\n"
+    "        same ids, times and files, so the board answers as before.\n"
     "\n"
     "DB is sqlite:PATH (default sqlite:quillmark-results.db, in the current folder)\n"
     "or a PostgreSQL connection URI, postgresql://user@host:port/database.\n";
@@ -134,6 +144,41 @@ int Import(const std::vector<std::string>& args) {
   return counts.rejected == 0 ? EXIT_OK : EXIT_REJECTED;
 }
 
+// backup and import-db: --db DB FILE, in either order.
+int Copy(const std::string& command, const std::vector<std::string>& args) {
+  std::string db, file;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--db" && i + 1 < args.size()) {
+      db = args[++i];
+    } else if (args[i].size() > 1 && args[i][0] == '-') {
+      return Usage("unknown option '" + args[i] + "' for " + command);
+    } else if (file.empty()) {
+      file = args[i];
+    } else {
+      return Usage(command + " takes one FILE");
+    }
+  }
+  if (db.empty() || file.empty()) return Usage(command + " needs --db DB and a FILE");
+  std::string error;
+  ResultStore* store = OpenResultStore(db, &error);
+  if (store == nullptr) {
+    std::fprintf(stderr, "quillmark-results: cannot open the database %s: %s\n", db.c_str(), error.c_str());
+    return EXIT_NO_DATABASE;
+  }
+  int64_t count = 0;
+  const bool backup = command == "backup";
+  const bool ok =
+      backup ? BackupResults(store, file, &count, &error) : ImportBackup(store, file, &count, &error);
+  CloseResultStore(store);
+  if (!ok) {
+    std::fprintf(stderr, "quillmark-results: %s: %s\n", command.c_str(), error.c_str());
+    return EXIT_REJECTED;
+  }
+  std::printf(backup ? "copied %lld results to %s\n" : "loaded %lld results from %s\n",
+              static_cast<long long>(count), file.c_str());
+  return EXIT_OK;
+}
+
 int Run(const std::vector<std::string>& args) {
   if (args.size() == 1 && args[0] == "--help") {
     std::fputs(USAGE, stdout);
@@ -147,6 +192,7 @@ int Run(const std::vector<std::string>& args) {
   const std::vector<std::string> rest(args.begin() + 1, args.end());
   if (args[0] == "serve") return Serve(rest);
   if (args[0] == "import") return Import(rest);
+  if (args[0] == "backup" || args[0] == "import-db") return Copy(args[0], rest);
   return Usage("unknown command '" + args[0] + "'");
 }
 

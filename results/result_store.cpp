@@ -231,6 +231,29 @@ StoreStatus ExportResults(ResultStore* store, const ResultTaker& take) {
   return Noted(store, store->backend->exportAll(store->db, take, &error), error);
 }
 
+StoreStatus ExportWholeResults(ResultStore* store, const ResultTaker& take) {
+  std::string error;
+  return Noted(store, store->backend->exportWhole(store->db, take, &error), error);
+}
+
+StoreStatus RestoreResults(ResultStore* store, const std::vector<ResultRecord>& records) {
+  if (records.empty()) return StoreStatus::Ok;
+  std::vector<std::string> keys;
+  for (const ResultRecord& record : records) keys.push_back(SearchKey(record));
+  std::string error;
+  return Noted(store, store->backend->restore(store->db, records.data(), keys.data(), records.size(), &error),
+               error);
+}
+
+StoreStatus BackupDatabase(ResultStore* store, const std::string& path) {
+  if (store->backend->backupTo == nullptr)
+    return Noted(store, StoreStatus::Failed, "this database has no file to copy");
+  std::string error;
+  return Noted(store, store->backend->backupTo(store->db, path, &error), error);
+}
+
+std::string StoreKind(ResultStore* store) { return store->backend->kind; }
+
 std::string StoreError(ResultStore* store) {
   auto found = lastErrors.find(store);
   return found == lastErrors.end() ? std::string() : found->second;

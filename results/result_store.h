@@ -49,6 +49,22 @@ StoreStatus ListResults(ResultStore* store, const ResultQuery& query, ResultPage
 using ResultTaker = std::function<bool(const ResultRecord& record)>;
 StoreStatus ExportResults(ResultStore* store, const ResultTaker& take);
 
+// For backups: every result whole (report and validation file too), by
+// id, in one read transaction, as ExportResults hands them over.
+StoreStatus ExportWholeResults(ResultStore* store, const ResultTaker& take);
+
+// Stores results as another board kept them: their ids, times and files
+// as given, all in one transaction (on Failed none is stored). An id or a
+// report already stored fails the lot.
+StoreStatus RestoreResults(ResultStore* store, const std::vector<ResultRecord>& records);
+
+// A SQLite board only: its file copied to path by SQLite's online backup,
+// one consistent copy while the board serves. Failed on another database.
+StoreStatus BackupDatabase(ResultStore* store, const std::string& path);
+
+// "sqlite" or "postgres".
+std::string StoreKind(ResultStore* store);
+
 // Whether a search text has MIN_SEARCH_CHARACTERS, which the trigram
 // indexes serve; the store matches a shorter one by reading every result,
 // so the board refuses it.

@@ -40,6 +40,13 @@ struct StoreBackend {
   StoreStatus (*averageCounts)(void* db, std::vector<std::pair<int64_t, int64_t>>* counts, std::string* error);
   // As ExportResults: every listed row, fastest first, in one read transaction.
   StoreStatus (*exportAll)(void* db, const ResultTaker& take, std::string* error);
+  // As ExportWholeResults and RestoreResults; keys[i] as add has them.
+  StoreStatus (*exportWhole)(void* db, const ResultTaker& take, std::string* error);
+  StoreStatus (*restore)(void* db, const ResultRecord* records, const std::string* keys, size_t count,
+                         std::string* error);
+  // As BackupDatabase; nullptr where the database has no such copy.
+  StoreStatus (*backupTo)(void* db, const std::string& path, std::string* error);
+  const char* kind;
 };
 
 // The record's text columns, in the order of RECORD_TEXT_COLUMNS; every
@@ -100,6 +107,9 @@ enum StoreStatement {
   LIST_MODEL_AFTER,
   // The unfiltered listing after a given result.
   LIST_ALL_AFTER,
+  // Backups: every row whole, by id; a row stored with its own id.
+  EXPORT_WHOLE,
+  RESTORE_RESULT,
   STATEMENT_COUNT
 };
 

@@ -20,7 +20,7 @@ const char* const STATEMENT_NAMES[STATEMENT_COUNT] = {
     "insert_result",     "find_by_hash",      "get_result",         "count_results",  "list_results",
     "count_all_results", "list_all_results",  "drive_counts",       "model_averages", "average_counts",
     "count_matching",    "list_few_matching", "list_many_matching", "export_all",     "count_model",
-    "list_model",        "list_model_after",  "list_all_after"};
+    "list_model",        "list_model_after",  "list_all_after",     "export_whole",   "restore_result"};
 
 // A listing's filter: $1 the folded text (or ''), $2 the exact drive model (or '').
 #define QM_LISTING_FILTER " WHERE ($1 = '' OR strpos(search_key, $1) > 0) AND ($2 = '' OR drive_model = $2)"
@@ -35,8 +35,7 @@ const char* const STATEMENT_SQL[STATEMENT_COUNT] = {
     "SELECT count(*) FROM results" QM_LISTING_FILTER,
     "SELECT id, " QM_RECORD_TEXT_COLUMNS ", average_ms FROM results" QM_LISTING_FILTER
     " ORDER BY average_ms, id LIMIT $3 OFFSET $4",
-    "SELECT sum(n)::bigint FROM result_count",
-    QM_LIST_ALL_RESULTS("$1", "$2"),
+    "SELECT sum(n)::bigint FROM result_count", QM_LIST_ALL_RESULTS("$1", "$2"),
     "SELECT drive_model, sum(n)::bigint, sum(changes)::bigint FROM drive_counts GROUP BY drive_model"
     " HAVING sum(n) > 0",
     "SELECT average_ms FROM results WHERE drive_model = $1 ORDER BY average_ms",
@@ -57,7 +56,11 @@ const char* const STATEMENT_SQL[STATEMENT_COUNT] = {
     QM_PAGE_OF("SELECT id FROM results WHERE drive_model = $1 AND (average_ms, id) > ($2, $3)"
                " ORDER BY average_ms, id LIMIT $4"),
     QM_PAGE_OF("SELECT id FROM results WHERE (average_ms, id) > ($1, $2) ORDER BY average_ms, id LIMIT $3"),
-};
+    "DECLARE export_rows NO SCROLL CURSOR FOR SELECT id, " QM_RECORD_TEXT_COLUMNS
+    ", average_ms, report, validation_file FROM results ORDER BY id",
+    "INSERT INTO results (id, " QM_RECORD_TEXT_COLUMNS
+    ", average_ms, report, validation_file, search_key)"
+    " VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, $13, $14, $15, $16, $17, $18)"};
 
 // Parameters as given: text, except the byte columns, which go in binary.
 struct Parameters {
@@ -190,7 +193,8 @@ PGconn* OpenConnection(const std::string& uri, bool migrate, std::string* error)
   bool ok =
       Execute(connection, "SET client_encoding = 'UTF8'", error) && (!migrate || Migrate(connection, error));
   for (int i = 0; ok && i < STATEMENT_COUNT; ++i) {
-    if (i == EXPORT_ALL) continue;  // a cursor's declaration cannot be prepared; it is run as text
+    // A cursor's declaration cannot be prepared; it is run as text.
+    if (i == EXPORT_ALL || i == EXPORT_WHOLE) continue;
     Result prepared(PQprepare(connection, STATEMENT_NAMES[i], STATEMENT_SQL[i], 0, nullptr), PQclear);
     ok = Succeeded(prepared, PGRES_COMMAND_OK);
     if (!ok) *error = ErrorOf(connection, "preparing a statement");
@@ -374,7 +378,7 @@ StoreStatus AverageCounts(void* db, std::vector<std::pair<int64_t, int64_t>>* co
 
 // The rows come through a cursor, a batch at a time, inside one REPEATABLE
 // READ transaction: every batch sees the snapshot of the first.
-StoreStatus ExportAll(void* db, const ResultTaker& take, std::string* error) {
+StoreStatus ExportRows(void* db, StoreStatement statement, const ResultTaker& take, std::string* error) {
   constexpr char FETCH[] = "FETCH 1000 FROM export_rows";
   Lease<PGconn> lease(static_cast<Database*>(db)->pool, error);
   if (lease.connection == nullptr) return StoreStatus::Failed;
@@ -382,7 +386,7 @@ StoreStatus ExportAll(void* db, const ResultTaker& take, std::string* error) {
   if (!Execute(connection, "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY", error))
     return StoreStatus::Failed;
   StoreStatus status = StoreStatus::Ok;
-  if (!Execute(connection, STATEMENT_SQL[EXPORT_ALL], error)) status = StoreStatus::Failed;
+  if (!Execute(connection, STATEMENT_SQL[statement], error)) status = StoreStatus::Failed;
   ResultRecord record;
   for (bool more = status == StoreStatus::Ok; more;) {
     Result batch(PQexec(connection, FETCH), PQclear);
@@ -393,6 +397,10 @@ StoreStatus ExportAll(void* db, const ResultTaker& take, std::string* error) {
     const int rows = PQntuples(batch.get());
     for (int row = 0; more && row < rows; ++row) {
       ReadRecord(batch, row, &record);
+      if (statement == EXPORT_WHOLE) {
+        record.report = BytesValue(batch, row, RECORD_TEXT_COUNT + 2);
+        record.validationFile = BytesValue(batch, row, RECORD_TEXT_COUNT + 3);
+      }
       more = take(record);
     }
     more = more && rows > 0;
@@ -400,6 +408,42 @@ StoreStatus ExportAll(void* db, const ResultTaker& take, std::string* error) {
   std::string ignored;
   Execute(connection, "ROLLBACK", &ignored);
   return status;
+}
+
+StoreStatus ExportAll(void* db, const ResultTaker& take, std::string* error) {
+  return ExportRows(db, EXPORT_ALL, take, error);
+}
+
+StoreStatus ExportWhole(void* db, const ResultTaker& take, std::string* error) {
+  return ExportRows(db, EXPORT_WHOLE, take, error);
+}
+
+// The rows with their own ids; then the id sequence goes past the largest,
+// so results added later take new ones.
+StoreStatus Restore(void* db, const ResultRecord* records, const std::string* keys, size_t count,
+                    std::string* error) {
+  Lease<PGconn> lease(static_cast<Database*>(db)->pool, error);
+  if (lease.connection == nullptr) return StoreStatus::Failed;
+  PGconn* connection = lease.connection;
+  if (!Execute(connection, "BEGIN", error)) return StoreStatus::Failed;
+  bool ok = true;
+  for (size_t i = 0; ok && i < count; ++i) {
+    Parameters insert;
+    insert.integer(records[i].id);
+    for (const std::string* text : RecordTexts(records[i])) insert.text(*text);
+    insert.integer(records[i].averageMs);
+    insert.bytes(records[i].report);
+    insert.bytes(records[i].validationFile);
+    insert.text(keys[i]);
+    ok = Succeeded(Run(connection, RESTORE_RESULT, insert), PGRES_COMMAND_OK);
+    if (!ok) *error = ErrorOf(connection, "restoring a result");
+  }
+  ok = ok && Execute(connection,
+                     "SELECT setval(pg_get_serial_sequence('results', 'id'), (SELECT max(id) FROM results))",
+                     error);
+  std::string ignored;
+  if (!ok) Execute(connection, "ROLLBACK", &ignored);
+  return ok && Execute(connection, "COMMIT", error) ? StoreStatus::Ok : StoreStatus::Failed;
 }
 
 }  // namespace
@@ -419,6 +463,7 @@ void* OpenPostgresDatabase(const std::string& uri, std::string* error) {
 }
 
 const StoreBackend POSTGRES_BACKEND = {Close,       Add,           Get,           List,
-                                       DriveCounts, ModelAverages, AverageCounts, ExportAll};
+                                       DriveCounts, ModelAverages, AverageCounts, ExportAll,
+                                       ExportWhole, Restore,       nullptr,       "postgres"};
 
 }  // namespace qm

@@ -54,7 +54,10 @@ const char* const STATEMENT_SQL[STATEMENT_COUNT] = {
                " AND (average_ms, id) > (?2, ?3) ORDER BY average_ms, id LIMIT ?4"),
     QM_PAGE_OF("SELECT id FROM results INDEXED BY results_by_speed WHERE (average_ms, id) > (?1, ?2)"
                " ORDER BY average_ms, id LIMIT ?3"),
-};
+    "SELECT id, " QM_RECORD_TEXT_COLUMNS ", average_ms, report, validation_file FROM results ORDER BY id",
+    "INSERT INTO results (id, " QM_RECORD_TEXT_COLUMNS
+    ", average_ms, report, validation_file, search_key)"
+    " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18)"};
 
 struct Connection {
   sqlite3* db = nullptr;
@@ -373,17 +376,76 @@ StoreStatus AverageCounts(void* db, std::vector<std::pair<int64_t, int64_t>>* co
 
 // One statement is one read transaction: in WAL mode it reads the database
 // as it stood when the walk began, however long the walk takes.
-StoreStatus ExportAll(void* db, const ResultTaker& take, std::string* error) {
+StoreStatus ExportRows(void* db, StoreStatement statement, const ResultTaker& take, std::string* error) {
   Lease<Connection> lease(static_cast<Database*>(db)->pool, error);
   if (lease.connection == nullptr) return StoreStatus::Failed;
-  Use all(lease.connection, EXPORT_ALL);
+  Use all(lease.connection, statement);
   ResultRecord record;
   int step;
   while ((step = sqlite3_step(all.statement)) == SQLITE_ROW) {
     ReadRecord(all, &record);
+    if (statement == EXPORT_WHOLE) {
+      record.report = all.column(RECORD_TEXT_COUNT + 2);
+      record.validationFile = all.column(RECORD_TEXT_COUNT + 3);
+    }
     if (!take(record)) return StoreStatus::Ok;
   }
   return step == SQLITE_DONE ? StoreStatus::Ok : Failure(lease.connection, "exporting results", error);
+}
+
+StoreStatus ExportAll(void* db, const ResultTaker& take, std::string* error) {
+  return ExportRows(db, EXPORT_ALL, take, error);
+}
+
+StoreStatus ExportWhole(void* db, const ResultTaker& take, std::string* error) {
+  return ExportRows(db, EXPORT_WHOLE, take, error);
+}
+
+StoreStatus Restore(void* db, const ResultRecord* records, const std::string* keys, size_t count,
+                    std::string* error) {
+  auto* database = static_cast<Database*>(db);
+  Lease<Connection> lease(database->pool, error);
+  if (lease.connection == nullptr) return StoreStatus::Failed;
+  std::lock_guard<std::mutex> writer(database->writeMutex);
+  if (!Execute(lease.connection->db, "BEGIN IMMEDIATE", error)) return StoreStatus::Failed;
+  for (size_t i = 0; i < count; ++i) {
+    Use insert(lease.connection, RESTORE_RESULT);
+    insert.integer(1, records[i].id);
+    auto texts = RecordTexts(records[i]);
+    for (size_t t = 0; t < RECORD_TEXT_COUNT; ++t) insert.text(static_cast<int>(t + 2), *texts[t]);
+    insert.integer(15, records[i].averageMs);
+    insert.blob(16, records[i].report);
+    insert.blob(17, records[i].validationFile);
+    insert.text(18, keys[i]);
+    if (sqlite3_step(insert.statement) != SQLITE_DONE) {
+      const StoreStatus failed = Failure(lease.connection, "restoring a result", error);
+      std::string ignored;
+      Execute(lease.connection->db, "ROLLBACK", &ignored);
+      return failed;
+    }
+  }
+  return Execute(lease.connection->db, "COMMIT", error) ? StoreStatus::Ok : StoreStatus::Failed;
+}
+
+// The online backup, all pages in one step: one read transaction, so the
+// copy is the database as it stood when the step began.
+StoreStatus BackupTo(void* db, const std::string& path, std::string* error) {
+  Lease<Connection> lease(static_cast<Database*>(db)->pool, error);
+  if (lease.connection == nullptr) return StoreStatus::Failed;
+  sqlite3* copy = nullptr;
+  if (sqlite3_open_v2(path.c_str(), &copy, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
+      SQLITE_OK) {
+    *error = ErrorOf(copy, "SQLite: cannot create " + path);
+    sqlite3_close(copy);
+    return StoreStatus::Failed;
+  }
+  sqlite3_backup* backup = sqlite3_backup_init(copy, "main", lease.connection->db, "main");
+  int step = backup != nullptr ? sqlite3_backup_step(backup, -1) : SQLITE_ERROR;
+  if (backup != nullptr) sqlite3_backup_finish(backup);
+  const bool ok = step == SQLITE_DONE;
+  if (!ok) *error = ErrorOf(copy, "SQLite: copying to " + path);
+  sqlite3_close(copy);
+  return ok ? StoreStatus::Ok : StoreStatus::Failed;
 }
 
 }  // namespace
@@ -409,6 +471,7 @@ void* OpenSqliteDatabase(const std::string& path, std::string* error) {
 }
 
 const StoreBackend SQLITE_BACKEND = {Close,       Add,           Get,           List,
-                                     DriveCounts, ModelAverages, AverageCounts, ExportAll};
+                                     DriveCounts, ModelAverages, AverageCounts, ExportAll,
+                                     ExportWhole, Restore,       BackupTo,      "sqlite"};
 
 }  // namespace qm
