@@ -73,6 +73,8 @@ constexpr size_t MAX_HEADER_FIELDS = 100;
 constexpr uint64_t DRAINED_BODY_BYTES = 16 << 20;
 constexpr int RETRY_AFTER_SECONDS = 1;
 constexpr size_t MAX_METHOD_BYTES = 32;
+constexpr uint64_t LINGER_BYTES = 1 << 20;
+constexpr int64_t LINGER_MS = 2000;
 
 enum class Phase { Waiting, Header, Body, Working, Writing, Closed };
 
@@ -196,6 +198,29 @@ void LogAndCount(const SessionPtr& s) {
   WriteAccessLog(entry);
 }
 
+void LingerRead(const SessionPtr& s) {
+  if (s->scratch.empty()) s->scratch.resize(64 * 1024);
+  s->socket.async_read_some(asio::buffer(s->scratch), [s](boost::system::error_code ec, size_t n) {
+    if (ec || n >= s->drainLeft) return CloseSession(s);
+    s->drainLeft -= n;
+    LingerRead(s);
+  });
+}
+
+// Closing a socket with unread bytes makes the kernel send a reset, which
+// can destroy the reply before the client reads it (a client still sending
+// a refused flood or body). So the sending side is shut first, and what
+// still comes is read and dropped for a moment before the close.
+void LingerClose(const SessionPtr& s) {
+  if (s->phase == Phase::Closed) return;
+  boost::system::error_code ignored;
+  s->socket.shutdown(tcp::socket::shutdown_send, ignored);
+  s->phase = Phase::Waiting;
+  s->drainLeft = LINGER_BYTES;
+  ArmTimerIn(s, LINGER_MS);
+  LingerRead(s);
+}
+
 void AfterWrite(const SessionPtr& s, boost::system::error_code ec) {
   s->timer.cancel();
   LogAndCount(s);
@@ -206,7 +231,8 @@ void AfterWrite(const SessionPtr& s, boost::system::error_code ec) {
   s->whole.reset();
   s->chunked.reset();
   s->serializer.reset();
-  if (ec || !s->keepAlive || s->server->stopping) return CloseSession(s);
+  if (ec) return CloseSession(s);
+  if (!s->keepAlive || s->server->stopping || s->stopAsked) return LingerClose(s);
   ReadRequest(s);
 }
 

@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "tests/support/report_fixtures.h"
-#include "tests/support/program_run.h"
 #include "results/import_files.h"
+#include "tests/support/program_run.h"
+#include "tests/support/report_fixtures.h"
 #include "tests/support/result_samples.h"
 #include "tests/support/scratch_folder.h"
 
