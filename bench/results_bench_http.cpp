@@ -148,8 +148,8 @@ bool UploadBench(const BenchBackend& backend, int port) {
 bool ReadBench(const BenchBackend& backend, int port, const std::string& path, int clients = CLIENTS,
                bool* refused = nullptr) {
   const std::string command = "wrk -t2 -c" + std::to_string(clients) +
-                              " -d10s --latency http://127.0.0.1:" + std::to_string(port) + path +
-                              " > wrk.out 2>&1";
+                              " -d10s --latency 'http://127.0.0.1:" + std::to_string(port) + path +
+                              "' > wrk.out 2>&1";
   if (std::system(command.c_str()) != 0) {
     std::printf("%-8s (c) %s: wrk failed or is missing (apt-get install wrk)\n", backend.name.c_str(),
                 path.c_str());
