@@ -149,6 +149,28 @@ Exchange PostFile(const std::string& url, const std::string& bytes) {
   return exchange;
 }
 
+// A text in single quotes for a POSIX shell.
+std::string ShellQuoted(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+// The command that deletes the result just added, or "" when the answer
+// holds no delete token. The token is shown as the board gave it only when
+// it is plain hex, since it goes to a terminal and into a command line.
+std::string DeleteCommand(const BoardUrl& board, const nlohmann::json& body) {
+  if (!body.contains("deleteToken") || !body["deleteToken"].is_string() || !body.contains("id") ||
+      !body["id"].is_number_integer())
+    return std::string();
+  const std::string token = body["deleteToken"].get<std::string>();
+  if (token.empty() || token.size() > 64 || token.find_first_not_of("0123456789abcdef") != std::string::npos)
+    return std::string();
+  const std::string url =
+      board.origin + board.path + "/api/results/" + std::to_string(body["id"].get<int64_t>());
+  return "curl -X DELETE -H 'Authorization: Bearer " + token + "' " + ShellQuoted(url);
+}
+
 }  // namespace
 
 bool IsBoardUrl(const std::string& boardUrl) {
@@ -182,6 +204,7 @@ SubmitAnswer SubmitToBoard(const std::string& boardUrl, const std::string& verif
   answer.duplicate =
       body.contains("duplicate") && body["duplicate"].is_boolean() && body["duplicate"].get<bool>();
   answer.address = Absolute(board, body["url"].get<std::string>());
+  answer.deleteCommand = DeleteCommand(board, body);
   return answer;
 }
 
@@ -197,6 +220,8 @@ bool SubmitSavedResult(const std::string& boardUrl, const Text& reportName, std:
     std::fflush(err);
     return false;
   }
+  if (!answer.deleteCommand.empty())
+    std::fprintf(out, "to delete it from the board: %s\n", answer.deleteCommand.c_str());
   std::fprintf(out, "submitted %s%s\n", answer.address.c_str(),
                answer.duplicate ? " (already on the board)" : "");
   std::fflush(out);

@@ -6,10 +6,12 @@
 //   quillmark-results import [--db DB] FILE...
 //   quillmark-results backup --db DB FILE
 //   quillmark-results import-db --db DB FILE
+//   quillmark-results delete [--db DB] ID...
 //
 // Exit status: serve as RunServe says; import 0 when no file was rejected,
 // 1 otherwise (2 when the database cannot be opened); backup and import-db 0
-// when done, 1 when not; 64 for wrong arguments.
+// when done, 1 when not; delete 0 when every result was deleted, 1 when
+// one was not there, 2 when the database failed; 64 for wrong arguments.
 #include <unistd.h>
 
 #include <cstdio>
@@ -38,6 +40,7 @@ constexpr char USAGE[] =
     "       quillmark-results import [--db DB] FILE...\n"
     "       quillmark-results backup --db DB FILE\n"
     "       quillmark-results import-db --db DB FILE\n"
+    "       quillmark-results delete [--db DB] ID...\n"
     "       quillmark-results --help | --version\n"
     "\n"
     "serve   the board's pages and API until SIGINT or SIGTERM. --listen defaults\n"
@@ -54,6 +57,9 @@ constexpr char USAGE[] =
     "        while the board serves.\n"
     "import-db  loads such a copy into DB, which must hold no results yet: the\n"
     "        same ids, times and files, so the board answers as before.\n"
+    "delete  removes results from every page, listing and figure, one line per id:\n"
+    "        \"deleted <id>\" or \"no result <id>\". Exit status 0 when every one was\n"
+    "        deleted, 1 when one was not there.\n"
     "\n"
     "DB is sqlite:PATH (default sqlite:quillmark-results.db, in the current folder)\n"
     "or a PostgreSQL connection URI, postgresql://user@host:port/database.\n";
@@ -179,6 +185,47 @@ int Copy(const std::string& command, const std::vector<std::string>& args) {
   return EXIT_OK;
 }
 
+int Delete(const std::vector<std::string>& args) {
+  std::string db = ServeOptions().db;
+  std::vector<int64_t> ids;
+  for (size_t i = 0; i < args.size(); ++i) {
+    int64_t id = 0;
+    if (args[i] == "--db") {
+      if (i + 1 >= args.size()) return Usage("--db needs a value");
+      db = args[++i];
+    } else if (ParseCount(args[i], INT64_MAX / 2, &id) && id > 0) {
+      ids.push_back(id);
+    } else {
+      return Usage("delete wants result ids (whole numbers), not '" + args[i] + "'");
+    }
+  }
+  if (ids.empty()) return Usage("delete needs at least one ID");
+  std::string error;
+  ResultStore* store = OpenResultStore(db, &error);
+  if (store == nullptr) {
+    std::fprintf(stderr, "quillmark-results: cannot open the database %s: %s\n", db.c_str(), error.c_str());
+    return EXIT_NO_DATABASE;
+  }
+  int status = EXIT_OK;
+  for (int64_t id : ids) {
+    const StoreStatus deleted = DeleteResult(store, id);
+    if (deleted == StoreStatus::Ok) {
+      std::printf("deleted %lld\n", static_cast<long long>(id));
+    } else if (deleted == StoreStatus::NotFound) {
+      std::printf("no result %lld\n", static_cast<long long>(id));
+      if (status == EXIT_OK) status = EXIT_REJECTED;
+    } else {
+      std::fprintf(stderr, "quillmark-results: result %lld could not be deleted: %s\n",
+                   static_cast<long long>(id), StoreError(store).c_str());
+      status = EXIT_NO_DATABASE;
+      break;
+    }
+  }
+  std::fflush(stdout);
+  CloseResultStore(store);
+  return status;
+}
+
 int Run(const std::vector<std::string>& args) {
   if (args.size() == 1 && args[0] == "--help") {
     std::fputs(USAGE, stdout);
@@ -192,6 +239,7 @@ int Run(const std::vector<std::string>& args) {
   const std::vector<std::string> rest(args.begin() + 1, args.end());
   if (args[0] == "serve") return Serve(rest);
   if (args[0] == "import") return Import(rest);
+  if (args[0] == "delete") return Delete(rest);
   if (args[0] == "backup" || args[0] == "import-db") return Copy(args[0], rest);
   return Usage("unknown command '" + args[0] + "'");
 }

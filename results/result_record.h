@@ -16,6 +16,7 @@ struct ResultRecord : ReportFields {
   std::string submittedUtc;      // "2026-12-10T08:01:02Z", given by the store
   std::string report;            // the decrypted report bytes
   std::string validationFile;    // the .verify bytes as received
+  std::string deleteTokenSha256; // lower-case hex of the sender's delete token; empty: none was given
 };
 
 // A listing: results ranked fastest first (smallest averageMs, then lowest id).

@@ -254,6 +254,24 @@ StoreStatus BackupDatabase(ResultStore* store, const std::string& path) {
 
 std::string StoreKind(ResultStore* store) { return store->backend->kind; }
 
+StoreStatus GetDeleteTokenSha256(ResultStore* store, int64_t id, std::string* sha256) {
+  sha256->clear();
+  std::string error;
+  return Noted(store, store->backend->deleteTokenSha256(store->db, id, sha256, &error), error);
+}
+
+StoreStatus DeleteResult(ResultStore* store, int64_t id) {
+  std::string error;
+  const StoreStatus status = store->backend->remove(store->db, id, &error);
+  if (status == StoreStatus::Ok) {
+    // A deleted result leaves its model's figures at once, not after 1 %
+    // of the model has changed: they are all read again.
+    std::lock_guard<std::mutex> lock(store->figuresMutex);
+    store->figures.clear();
+  }
+  return Noted(store, status, error);
+}
+
 std::string StoreError(ResultStore* store) {
   auto found = lastErrors.find(store);
   return found == lastErrors.end() ? std::string() : found->second;

@@ -81,6 +81,15 @@ StoreStatus ListDrives(ResultStore* store, std::vector<DriveSummary>* drives);
 // keeps: the distribution chart and a result's place among all.
 StoreStatus SpeedCounts(ResultStore* store, std::vector<SpeedCount>* counts);
 
+// The SHA-256 (hex) of a result's delete token, "" for a result stored
+// without one; NotFound when there is no result id.
+StoreStatus GetDeleteTokenSha256(ResultStore* store, int64_t id, std::string* sha256);
+
+// Removes a result, and with it its share of every count and figure the
+// store keeps; NotFound when there is no result id. A report sent again
+// afterwards gets a new id.
+StoreStatus DeleteResult(ResultStore* store, int64_t id);
+
 // What went wrong in the last Failed call of this thread, for logs and errors.
 std::string StoreError(ResultStore* store);
 

@@ -37,7 +37,8 @@ struct StoreBackend {
   StoreStatus (*modelAverages)(void* db, const std::string& model, std::vector<int64_t>* averages,
                                std::string* error);
   // (averageMs, results) for every stored average, ascending.
-  StoreStatus (*averageCounts)(void* db, std::vector<std::pair<int64_t, int64_t>>* counts, std::string* error);
+  StoreStatus (*averageCounts)(void* db, std::vector<std::pair<int64_t, int64_t>>* counts,
+                               std::string* error);
   // As ExportResults: every listed row, fastest first, in one read transaction.
   StoreStatus (*exportAll)(void* db, const ResultTaker& take, std::string* error);
   // As ExportWholeResults and RestoreResults; keys[i] as add has them.
@@ -47,6 +48,8 @@ struct StoreBackend {
   // As BackupDatabase; nullptr where the database has no such copy.
   StoreStatus (*backupTo)(void* db, const std::string& path, std::string* error);
   const char* kind;
+  StoreStatus (*deleteTokenSha256)(void* db, int64_t id, std::string* sha256, std::string* error);
+  StoreStatus (*remove)(void* db, int64_t id, std::string* error);
 };
 
 // The record's text columns, in the order of RECORD_TEXT_COLUMNS; every
@@ -67,9 +70,8 @@ constexpr size_t RECORD_TEXT_COUNT = 13;
 
 // A listing's rows for the ids that INNER (a query of ids alone, in rank
 // order, from an index) gives: no row is read but those shown.
-#define QM_PAGE_OF(INNER)                                   \
-  "SELECT r.id, " QM_RECORD_TEXT_COLUMNS                    \
-  ", r.average_ms FROM (" INNER                             \
+#define QM_PAGE_OF(INNER)                                              \
+  "SELECT r.id, " QM_RECORD_TEXT_COLUMNS ", r.average_ms FROM (" INNER \
   ") AS p JOIN results AS r ON r.id = p.id ORDER BY r.average_ms, r.id"
 
 std::array<std::string*, RECORD_TEXT_COUNT> RecordTexts(ResultRecord* record);
@@ -110,29 +112,34 @@ enum StoreStatement {
   // Backups: every row whole, by id; a row stored with its own id.
   EXPORT_WHOLE,
   RESTORE_RESULT,
+  GET_DELETE_TOKEN,
+  DELETE_RESULT,
   STATEMENT_COUNT
 };
 
 // The table of the first schema version, with each dialect's types for the
 // key, the whole numbers and the bytes.
-#define QM_RESULTS_TABLE(ID, INTEGER, BYTES)     \
-  "CREATE TABLE results ("                       \
-  " id " ID ","                                  \
-  " report_sha256 TEXT NOT NULL UNIQUE,"         \
-  " edition TEXT NOT NULL,"                      \
-  " processor TEXT NOT NULL,"                    \
-  " board TEXT NOT NULL,"                        \
-  " graphics TEXT NOT NULL,"                     \
-  " total_memory TEXT NOT NULL,"                 \
-  " os_name TEXT NOT NULL,"                      \
-  " os_build TEXT NOT NULL,"                     \
-  " drive_under_test TEXT NOT NULL,"             \
-  " drive_capacity TEXT NOT NULL,"               \
-  " drive_model TEXT NOT NULL,"                  \
-  " average_ms " INTEGER " NOT NULL CHECK (average_ms > 0)," \
-  " speed_text TEXT NOT NULL,"                   \
-  " submitted_utc TEXT NOT NULL,"                \
-  " report " BYTES " NOT NULL,"                  \
+#define QM_RESULTS_TABLE(ID, INTEGER, BYTES) \
+  "CREATE TABLE results ("                   \
+  " id " ID                                  \
+  ","                                        \
+  " report_sha256 TEXT NOT NULL UNIQUE,"     \
+  " edition TEXT NOT NULL,"                  \
+  " processor TEXT NOT NULL,"                \
+  " board TEXT NOT NULL,"                    \
+  " graphics TEXT NOT NULL,"                 \
+  " total_memory TEXT NOT NULL,"             \
+  " os_name TEXT NOT NULL,"                  \
+  " os_build TEXT NOT NULL,"                 \
+  " drive_under_test TEXT NOT NULL,"         \
+  " drive_capacity TEXT NOT NULL,"           \
+  " drive_model TEXT NOT NULL,"              \
+  " average_ms " INTEGER                     \
+  " NOT NULL CHECK (average_ms > 0),"        \
+  " speed_text TEXT NOT NULL,"               \
+  " submitted_utc TEXT NOT NULL,"            \
+  " report " BYTES                           \
+  " NOT NULL,"                               \
   " validation_file " BYTES " NOT NULL);"
 
 // Each returns the backend's database, or nullptr with *error set.

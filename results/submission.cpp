@@ -1,6 +1,7 @@
 #include "results/submission.h"
 
 #include "export/report_check.h"
+#include "results/delete_token.h"
 #include "results/report_hash.h"
 
 namespace qm {
@@ -57,7 +58,17 @@ void Settle(ResultStore* store, StoreStatus status, ResultRecord* record, Submis
 SubmissionOutcome SubmitValidationFile(ResultStore* store, const std::string& verifyBytes) {
   ResultRecord record;
   SubmissionOutcome outcome = Checked(verifyBytes, &record);
-  if (outcome.kind == SubmissionKind::Added) Settle(store, AddResult(store, &record), &record, &outcome);
+  if (outcome.kind != SubmissionKind::Added) return outcome;
+  std::string token = NewDeleteToken();
+  if (token.empty()) {
+    outcome.kind = SubmissionKind::Failed;
+    outcome.reason = "the system's random generator failed";
+    return outcome;
+  }
+  record.deleteTokenSha256 = ReportSha256(token);
+  Settle(store, AddResult(store, &record), &record, &outcome);
+  if (outcome.kind == SubmissionKind::Added) outcome.deleteToken = std::move(token);
+  outcome.record.deleteTokenSha256.clear();
   return outcome;
 }
 

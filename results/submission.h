@@ -15,11 +15,13 @@ enum class SubmissionKind { Added, Duplicate, Rejected, Failed };
 
 struct SubmissionOutcome {
   SubmissionKind kind = SubmissionKind::Failed;
-  int64_t id = 0;            // Added and Duplicate
-  std::string reason;        // Rejected: names the check that failed; Failed: the storage error
-  ResultRecord record;       // Added and Duplicate: the stored fields
+  int64_t id = 0;           // Added and Duplicate
+  std::string reason;       // Rejected: names the check that failed; Failed: the storage error
+  ResultRecord record;      // Added and Duplicate: the stored fields
+  std::string deleteToken;  // Added by SubmitValidationFile: the sender's delete token, shown once
 };
 
+// An upload: an added result gets a delete token, which only the outcome holds.
 SubmissionOutcome SubmitValidationFile(ResultStore* store, const std::string& verifyBytes);
 
 // Several files, the accepted ones stored in one transaction (as `import`

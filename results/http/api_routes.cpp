@@ -23,7 +23,12 @@ void PostResult(BoardContext* context, const HttpRequest& req, HttpReply& res) {
                 {"duplicate", duplicate},
                 {"speed", outcome.record.speedText},
                 {"averageMs", outcome.record.averageMs}});
-      if (!duplicate) SetHeader(res, "Location", "/results/" + std::to_string(outcome.id));
+      if (!duplicate) {
+        SetHeader(res, "Location", "/results/" + std::to_string(outcome.id));
+        nlohmann::json answer = nlohmann::json::parse(res.body);
+        answer["deleteToken"] = outcome.deleteToken;
+        SendJson(res, 201, answer);
+      }
       return;
     }
     case SubmissionKind::Rejected: return SendApiError(res, 422, outcome.reason);

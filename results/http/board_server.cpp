@@ -30,6 +30,7 @@
 #include "results/http/board_metrics.h"
 #include "results/http/client_address.h"
 #include "results/http/http_replies.h"
+#include "results/http/result_delete.h"
 #include "results/http/work_pool.h"
 #include "results/pages/html_text.h"
 
@@ -698,6 +699,7 @@ BoardServer* StartBoardServer(ResultStore* store, const std::string& host, int p
   server->context.metrics = &server->metrics;
   AddPageRoutes(&server->routes, &server->context);
   AddApiRoutes(&server->routes, &server->context);
+  AddDeleteRoutes(&server->routes, &server->context);
   AddMetricsRoute(&server->routes, &server->metrics, settings.trustedProxies,
                   [server] { return WorkInUse(&server->pool); });
   if (!Listen(server, host, port, error)) {

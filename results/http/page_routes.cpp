@@ -2,6 +2,7 @@
 // the drive models, the upload form, the CSV and JSON Lines exports and the
 // style sheet.
 #include "export/report_check.h"
+#include "results/delete_token.h"
 #include "results/http/board_context.h"
 #include "results/http/http_replies.h"
 #include "results/http/request_values.h"
@@ -100,6 +101,13 @@ void OneResult(BoardContext* context, const HttpRequest& req, HttpReply& res) {
   if (status != StoreStatus::Ok || SpeedCounts(context->store, &view.speedCounts) != StoreStatus::Ok)
     return StoreUnavailable(res);
   if (HasParam(req, "added")) view.notice = ArrivalNotice::Added;
+  // Shown only when it is this result's token, so no address makes the
+  // page show a token of someone's choosing.
+  const std::string token = ParamValue(req, "token");
+  std::string stored;
+  if (!token.empty() && GetDeleteTokenSha256(context->store, id, &stored) == StoreStatus::Ok &&
+      DeleteTokenMatches(token, stored))
+    view.deleteToken = token;
   if (HasParam(req, "duplicate")) view.notice = ArrivalNotice::Duplicate;
   SendPage(res, 200, ResultPageHtml(view));
 }
@@ -150,9 +158,11 @@ void SubmitUpload(BoardContext* context, const HttpRequest& req, HttpReply& res)
     case SubmissionKind::Added:
     case SubmissionKind::Duplicate:
       res.status = 303;
-      SetHeader(res, "Location",
-                "/results/" + std::to_string(outcome.id) +
-                    (outcome.kind == SubmissionKind::Added ? "?added" : "?duplicate"));
+      SetHeader(
+          res, "Location",
+          "/results/" + std::to_string(outcome.id) +
+              // The token rides in the address of the page that shows it, once.
+              (outcome.kind == SubmissionKind::Added ? "?added&token=" + outcome.deleteToken : "?duplicate"));
       return;
     case SubmissionKind::Rejected: return SendPage(res, 422, SubmitPage(outcome.reason));
     case SubmissionKind::Failed: break;

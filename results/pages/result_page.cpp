@@ -134,6 +134,12 @@ std::string ResultPageHtml(const ResultView& view) {
   if (view.notice == ArrivalNotice::Duplicate)
     body +=
         "<p class=\"notice\" id=\"arrival\">This report was already on the board; here is its result.</p>";
+  if (!view.deleteToken.empty())
+    body += "<p class=\"notice\" id=\"delete-token\">Your delete token: <code>" +
+            EscapeHtml(view.deleteToken) +
+            "</code>. Keep it: the board shows it only now, and keeps only its hash. <a id=\"delete-link\" "
+            "href=\"/results/" +
+            id + "/delete?token=" + PercentEncode(view.deleteToken) + "\">Delete this result</a></p>";
   const int percent = FasterThanPercent(ResultSpeed(r), view.speedCounts);
   body += "<h1 id=\"drive-model\">" + EscapeHtml(ModelText(r)) + "</h1><p class=\"lead\">Result " + id +
           ", submitted " + EscapeHtml(r.submittedUtc) + "</p>";

@@ -15,6 +15,7 @@ struct ResultView {
   ResultRecord record;                  // with its report
   std::vector<SpeedCount> speedCounts;  // every stored speed with its count, this one included
   ArrivalNotice notice = ArrivalNotice::None;
+  std::string deleteToken;  // just sent: the sender's delete token, shown with its link
 };
 
 // The share of results strictly slower than speed, in whole per cent

@@ -77,6 +77,8 @@ const char* const POSTGRES_MIGRATIONS[POSTGRES_SCHEMA_VERSION] = {
     " FOR EACH ROW EXECUTE FUNCTION results_counted_by_kind();"
     "CREATE INDEX results_by_model ON results (drive_model, average_ms, id);"
     "ANALYZE results; ANALYZE speed_counts; ANALYZE drive_counts;",
+    // 6: the sender's delete token (its SHA-256; results stored before have none).
+    "ALTER TABLE results ADD COLUMN delete_token_sha256 TEXT NOT NULL DEFAULT '';",
 };
 
 }  // namespace qm

@@ -20,22 +20,24 @@ const char* const STATEMENT_NAMES[STATEMENT_COUNT] = {
     "insert_result",     "find_by_hash",      "get_result",         "count_results",  "list_results",
     "count_all_results", "list_all_results",  "drive_counts",       "model_averages", "average_counts",
     "count_matching",    "list_few_matching", "list_many_matching", "export_all",     "count_model",
-    "list_model",        "list_model_after",  "list_all_after",     "export_whole",   "restore_result"};
+    "list_model",        "list_model_after",  "list_all_after",     "export_whole",   "restore_result",
+    "get_delete_token",  "delete_result"};
 
 // A listing's filter: $1 the folded text (or ''), $2 the exact drive model (or '').
 #define QM_LISTING_FILTER " WHERE ($1 = '' OR strpos(search_key, $1) > 0) AND ($2 = '' OR drive_model = $2)"
 
 const char* const STATEMENT_SQL[STATEMENT_COUNT] = {
     "INSERT INTO results (" QM_RECORD_TEXT_COLUMNS
-    ", average_ms, report, validation_file, search_key)"
-    " VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, $13, $14, $15, $16, $17)"
+    ", average_ms, report, validation_file, search_key, delete_token_sha256)"
+    " VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, $13, $14, $15, $16, $17, $18)"
     " ON CONFLICT (report_sha256) DO NOTHING RETURNING id",
     "SELECT id FROM results WHERE report_sha256 = $1",
     "SELECT id, " QM_RECORD_TEXT_COLUMNS ", average_ms, report, validation_file FROM results WHERE id = $1",
     "SELECT count(*) FROM results" QM_LISTING_FILTER,
     "SELECT id, " QM_RECORD_TEXT_COLUMNS ", average_ms FROM results" QM_LISTING_FILTER
     " ORDER BY average_ms, id LIMIT $3 OFFSET $4",
-    "SELECT sum(n)::bigint FROM result_count", QM_LIST_ALL_RESULTS("$1", "$2"),
+    "SELECT sum(n)::bigint FROM result_count",
+    QM_LIST_ALL_RESULTS("$1", "$2"),
     "SELECT drive_model, sum(n)::bigint, sum(changes)::bigint FROM drive_counts GROUP BY drive_model"
     " HAVING sum(n) > 0",
     "SELECT average_ms FROM results WHERE drive_model = $1 ORDER BY average_ms",
@@ -60,7 +62,10 @@ const char* const STATEMENT_SQL[STATEMENT_COUNT] = {
     ", average_ms, report, validation_file FROM results ORDER BY id",
     "INSERT INTO results (id, " QM_RECORD_TEXT_COLUMNS
     ", average_ms, report, validation_file, search_key)"
-    " VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, $13, $14, $15, $16, $17, $18)"};
+    " VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, $13, $14, $15, $16, $17, $18)",
+    "SELECT delete_token_sha256 FROM results WHERE id = $1",
+    "DELETE FROM results WHERE id = $1",
+};
 
 // Parameters as given: text, except the byte columns, which go in binary.
 struct Parameters {
@@ -221,6 +226,7 @@ StoreStatus Insert(PGconn* connection, ResultRecord* record, const std::string& 
   insert.bytes(record->report);
   insert.bytes(record->validationFile);
   insert.text(searchKey);
+  insert.text(record->deleteTokenSha256);
   Result added = Run(connection, INSERT_RESULT, insert);
   if (!Succeeded(added, PGRES_TUPLES_OK)) return Failure(connection, "adding a result", error);
   if (PQntuples(added.get()) == 1) {
@@ -446,6 +452,28 @@ StoreStatus Restore(void* db, const ResultRecord* records, const std::string* ke
   return ok && Execute(connection, "COMMIT", error) ? StoreStatus::Ok : StoreStatus::Failed;
 }
 
+StoreStatus DeleteTokenSha256(void* db, int64_t id, std::string* sha256, std::string* error) {
+  Lease<PGconn> lease(static_cast<Database*>(db)->pool, error);
+  if (lease.connection == nullptr) return StoreStatus::Failed;
+  Parameters parameters;
+  parameters.integer(id);
+  Result result = Run(lease.connection, GET_DELETE_TOKEN, parameters);
+  if (!Succeeded(result, PGRES_TUPLES_OK)) return Failure(lease.connection, "reading a delete token", error);
+  if (PQntuples(result.get()) == 0) return StoreStatus::NotFound;
+  *sha256 = Value(result, 0, 0);
+  return StoreStatus::Ok;
+}
+
+StoreStatus Remove(void* db, int64_t id, std::string* error) {
+  Lease<PGconn> lease(static_cast<Database*>(db)->pool, error);
+  if (lease.connection == nullptr) return StoreStatus::Failed;
+  Parameters parameters;
+  parameters.integer(id);
+  Result result = Run(lease.connection, DELETE_RESULT, parameters);
+  if (!Succeeded(result, PGRES_COMMAND_OK)) return Failure(lease.connection, "deleting a result", error);
+  return std::string(PQcmdTuples(result.get())) == "1" ? StoreStatus::Ok : StoreStatus::NotFound;
+}
+
 }  // namespace
 
 void* OpenPostgresDatabase(const std::string& uri, std::string* error) {
@@ -462,8 +490,8 @@ void* OpenPostgresDatabase(const std::string& uri, std::string* error) {
   return database;
 }
 
-const StoreBackend POSTGRES_BACKEND = {Close,       Add,           Get,           List,
-                                       DriveCounts, ModelAverages, AverageCounts, ExportAll,
-                                       ExportWhole, Restore,       nullptr,       "postgres"};
+const StoreBackend POSTGRES_BACKEND = {
+    Close,     Add,         Get,     List,    DriveCounts, ModelAverages,     AverageCounts,
+    ExportAll, ExportWhole, Restore, nullptr, "postgres",  DeleteTokenSha256, Remove};
 
 }  // namespace qm

@@ -54,6 +54,13 @@ const char* const SQLITE_MIGRATIONS[SQLITE_SCHEMA_VERSION] = {
     " DELETE FROM speed_counts WHERE average_ms = old.average_ms AND n <= 0;"
     " UPDATE drive_counts SET n = n - 1, changes = changes + 1 WHERE drive_model = old.drive_model;"
     " DELETE FROM drive_counts WHERE drive_model = old.drive_model AND n <= 0; END;",
+    // 6: the sender's delete token (its SHA-256; results stored before have
+    // none), and the highest id deleted, which new ids stay above.
+    "ALTER TABLE results ADD COLUMN delete_token_sha256 TEXT NOT NULL DEFAULT '';"
+    "CREATE TABLE highest_deleted_id (n INTEGER NOT NULL);"
+    "INSERT INTO highest_deleted_id VALUES (0);"
+    "CREATE TRIGGER results_deleted_id AFTER DELETE ON results"
+    " BEGIN UPDATE highest_deleted_id SET n = max(n, OLD.id); END;",
 };
 
 }  // namespace qm

@@ -23,9 +23,12 @@ constexpr int BUSY_TIMEOUT_MS = 30000;
 #define QM_LISTING_FILTER " WHERE (?1 = '' OR instr(search_key, ?1) > 0) AND (?2 = '' OR drive_model = ?2)"
 
 const char* const STATEMENT_SQL[STATEMENT_COUNT] = {
-    "INSERT INTO results (" QM_RECORD_TEXT_COLUMNS
-    ", average_ms, report, validation_file, search_key)"
-    " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17)"
+    // The id is past every id ever given, deleted ones included, so that a
+    // result's address never comes to show another result.
+    "INSERT INTO results (id, " QM_RECORD_TEXT_COLUMNS
+    ", average_ms, report, validation_file, search_key, delete_token_sha256)"
+    " VALUES (max(coalesce((SELECT max(id) FROM results), 0), (SELECT n FROM highest_deleted_id)) + 1,"
+    " ?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18)"
     " ON CONFLICT (report_sha256) DO NOTHING",
     "SELECT id FROM results WHERE report_sha256 = ?1",
     "SELECT id, " QM_RECORD_TEXT_COLUMNS ", average_ms, report, validation_file FROM results WHERE id = ?1",
@@ -57,7 +60,10 @@ const char* const STATEMENT_SQL[STATEMENT_COUNT] = {
     "SELECT id, " QM_RECORD_TEXT_COLUMNS ", average_ms, report, validation_file FROM results ORDER BY id",
     "INSERT INTO results (id, " QM_RECORD_TEXT_COLUMNS
     ", average_ms, report, validation_file, search_key)"
-    " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18)"};
+    " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18)",
+    "SELECT delete_token_sha256 FROM results WHERE id = ?1",
+    "DELETE FROM results WHERE id = ?1",
+};
 
 struct Connection {
   sqlite3* db = nullptr;
@@ -194,6 +200,7 @@ StoreStatus Insert(Connection* connection, ResultRecord* record, const std::stri
     insert.blob(15, record->report);
     insert.blob(16, record->validationFile);
     insert.text(17, searchKey);
+    insert.text(18, record->deleteTokenSha256);
     if (sqlite3_step(insert.statement) != SQLITE_DONE) return Failure(connection, "adding a result", error);
     if (sqlite3_changes(connection->db) == 1) {
       record->id = sqlite3_last_insert_rowid(connection->db);
@@ -448,6 +455,30 @@ StoreStatus BackupTo(void* db, const std::string& path, std::string* error) {
   return ok ? StoreStatus::Ok : StoreStatus::Failed;
 }
 
+StoreStatus DeleteTokenSha256(void* db, int64_t id, std::string* sha256, std::string* error) {
+  Lease<Connection> lease(static_cast<Database*>(db)->pool, error);
+  if (lease.connection == nullptr) return StoreStatus::Failed;
+  Use get(lease.connection, GET_DELETE_TOKEN);
+  get.integer(1, id);
+  const int step = sqlite3_step(get.statement);
+  if (step == SQLITE_DONE) return StoreStatus::NotFound;
+  if (step != SQLITE_ROW) return Failure(lease.connection, "reading a delete token", error);
+  *sha256 = get.column(0);
+  return StoreStatus::Ok;
+}
+
+StoreStatus Remove(void* db, int64_t id, std::string* error) {
+  auto* database = static_cast<Database*>(db);
+  Lease<Connection> lease(database->pool, error);
+  if (lease.connection == nullptr) return StoreStatus::Failed;
+  std::lock_guard<std::mutex> writer(database->writeMutex);
+  Use remove(lease.connection, DELETE_RESULT);
+  remove.integer(1, id);
+  if (sqlite3_step(remove.statement) != SQLITE_DONE)
+    return Failure(lease.connection, "deleting a result", error);
+  return sqlite3_changes(lease.connection->db) == 1 ? StoreStatus::Ok : StoreStatus::NotFound;
+}
+
 }  // namespace
 
 void* OpenSqliteDatabase(const std::string& path, std::string* error) {
@@ -470,8 +501,8 @@ void* OpenSqliteDatabase(const std::string& path, std::string* error) {
   return database;
 }
 
-const StoreBackend SQLITE_BACKEND = {Close,       Add,           Get,           List,
-                                     DriveCounts, ModelAverages, AverageCounts, ExportAll,
-                                     ExportWhole, Restore,       BackupTo,      "sqlite"};
+const StoreBackend SQLITE_BACKEND = {
+    Close,     Add,         Get,     List,     DriveCounts, ModelAverages,     AverageCounts,
+    ExportAll, ExportWhole, Restore, BackupTo, "sqlite",    DeleteTokenSha256, Remove};
 
 }  // namespace qm

@@ -358,6 +358,89 @@ TEST_P(Board, SubmitFormLandsOnTheResult) {
   EXPECT_NE(again->get_header_value("Location").find("duplicate"), std::string::npos);
 }
 
+// The sender deletes with the token the upload's answer gave, through the
+// API or the form; a wrong token changes nothing; the report may come again.
+TEST_P(Board, SendersDeleteTheirOwnResult) {
+  const std::string file = File();
+  auto added = Upload(file);
+  ASSERT_TRUE(added && added->status == 201);
+  const json body = json::parse(added->body);
+  const std::string id = std::to_string(body["id"].get<int64_t>());
+  const std::string token = body["deleteToken"];
+  EXPECT_EQ(token.size(), 32u);
+  EXPECT_EQ(token.find_first_not_of("0123456789abcdef"), std::string::npos) << token;
+  const std::string path = "/api/results/" + id;
+  const struct {
+    const char* what;
+    httplib::Headers headers;
+    int status;
+  } refused[] = {
+      {"no token", {}, 401},
+      {"another scheme", {{"Authorization", "Basic " + token}}, 401},
+      {"a wrong token", {{"Authorization", "Bearer " + std::string(32, '0')}}, 403},
+      {"the token with one digit changed",
+       {{"Authorization", "Bearer " + token.substr(0, 31) + (token[31] == '0' ? "1" : "0")}},
+       403},
+      {"the token's SHA-256 instead", {{"Authorization", "Bearer " + std::string(64, 'a')}}, 403},
+  };
+  for (const auto& c : refused) {
+    auto res = Client().Delete(path.c_str(), c.headers);
+    ASSERT_TRUE(res) << c.what;
+    EXPECT_EQ(res->status, c.status) << c.what << ": " << res->body;
+  }
+  EXPECT_EQ(Marked(), 1);
+  auto missing = Client().Delete("/api/results/999999999", {{"Authorization", "Bearer " + token}});
+  ASSERT_TRUE(missing);
+  EXPECT_EQ(missing->status, 404);
+
+  auto deleted = Client().Delete(path.c_str(), {{"Authorization", "bearer " + token}});
+  ASSERT_TRUE(deleted);
+  EXPECT_EQ(deleted->status, 204) << deleted->body;
+  EXPECT_EQ(Marked(), 0);
+  for (const char* page : {"/", "/drives", "/results.csv", "/api/drives"}) {
+    auto res = Client().Get(page);
+    ASSERT_TRUE(res && res->status == 200) << page;
+    EXPECT_EQ(res->body.find(mark_), std::string::npos) << page;
+  }
+  auto gone = Client().Get(path.c_str());
+  ASSERT_TRUE(gone);
+  EXPECT_EQ(gone->status, 404);
+
+  // The same report again is a new result; this time sent and deleted
+  // through the forms, the token shown on the page the upload lands on.
+  httplib::MultipartFormDataItems form = {{"file", file, "info.txt.verify", "application/octet-stream"}};
+  auto sent = Client().Post("/submit", form);
+  ASSERT_TRUE(sent && sent->status == 303);
+  const std::string location = sent->get_header_value("Location");
+  EXPECT_EQ(location.find("/results/" + id + "?"), std::string::npos) << "a new id: " << location;
+  auto landed = Client().Get(location.c_str());
+  ASSERT_TRUE(landed && landed->status == 200);
+  const std::string marker = "id=\"delete-link\" href=\"";
+  const size_t link = landed->body.find(marker);
+  ASSERT_NE(link, std::string::npos) << "no delete link on " << location;
+  const size_t start = link + marker.size();
+  const std::string deletePage = landed->body.substr(start, landed->body.find('"', start) - start);
+  const std::string newToken = deletePage.substr(deletePage.find("token=") + 6);
+  EXPECT_NE(landed->body.find("<code>" + newToken + "</code>"), std::string::npos);
+  auto forged = Client().Get((location.substr(0, location.find('?')) + "?token=" + token).c_str());
+  ASSERT_TRUE(forged && forged->status == 200);
+  EXPECT_EQ(forged->body.find("delete-token"), std::string::npos) << "another result's token is not shown";
+
+  auto formPage = Client().Get(deletePage.c_str());
+  ASSERT_TRUE(formPage && formPage->status == 200);
+  EXPECT_NE(formPage->body.find("value=\"" + newToken + "\""), std::string::npos);
+  const std::string action = deletePage.substr(0, deletePage.find('?'));
+  auto wrong = Client().Post(action.c_str(), "token=" + token, "application/x-www-form-urlencoded");
+  ASSERT_TRUE(wrong);
+  EXPECT_EQ(wrong->status, 403);
+  EXPECT_EQ(Marked(), 1);
+  auto right = Client().Post(action.c_str(), "token=" + newToken, "application/x-www-form-urlencoded");
+  ASSERT_TRUE(right);
+  EXPECT_EQ(right->status, 200) << right->body;
+  EXPECT_NE(right->body.find("is no longer on the board"), std::string::npos);
+  EXPECT_EQ(Marked(), 0);
+}
+
 TEST_P(Board, ResultsSurviveARestart) {
   auto res = Upload(File());
   ASSERT_TRUE(res && res->status == 201);

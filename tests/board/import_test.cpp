@@ -59,6 +59,28 @@ TEST(ImportProgram, OneLinePerFileAndTheExitStatus) {
       << run.err;
 }
 
+TEST(ImportProgram, TheOperatorDeletesResults) {
+  ScratchFolder folder;
+  Write("console.verify", console_verify());
+  Write("windows.verify", windows_verify());
+  ASSERT_EQ(RunResults("import --db sqlite:board.db console.verify windows.verify").status, 0);
+  ProgramRun run = RunResults("delete --db sqlite:board.db 2 7");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "deleted 2\nno result 7\n");
+  run = RunResults("delete --db sqlite:board.db 1");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, "deleted 1\n");
+  // Gone from the board: the same file is a new result, under a new id.
+  run = RunResults("import --db sqlite:board.db windows.verify");
+  EXPECT_EQ(run.out, "added 3 windows.verify\n");
+  for (const char* wrong : {"delete", "delete --db sqlite:board.db", "delete --db sqlite:board.db x",
+                            "delete 0", "delete --db"}) {
+    run = RunResults(wrong);
+    EXPECT_EQ(run.status, 64) << wrong;
+    EXPECT_NE(run.err.find("Usage: quillmark-results"), std::string::npos) << wrong;
+  }
+}
+
 TEST(ImportProgram, UsageHelpAndVersion) {
   ScratchFolder folder;
   ProgramRun help = RunResults("--help");

@@ -260,6 +260,47 @@ TEST_P(Store, ADeletedResultLeavesTheSearch) {
   EXPECT_EQ(left.results[0].driveModel, "Gone Drive Too");
 }
 
+// The sender's and the operator's delete: the result leaves the listing,
+// its count, the drive figures and the speeds at once, and the same report
+// sent again gets an id never given before, even where the deleted one was
+// the newest.
+TEST_P(Store, ADeletedResultLeavesEveryFigureAndItsIdIsNotGivenAgain) {
+  ResultRecord tokened = Record("x1", 1000, "Kept Drive");
+  tokened.deleteTokenSha256 = std::string(64, 'a');
+  const int64_t kept = Add(tokened);
+  const int64_t gone = Add(Record("x2", 500, "Kept Drive"));
+  std::vector<DriveSummary> drives;
+  ASSERT_EQ(ListDrives(store, &drives), StoreStatus::Ok);
+  ASSERT_EQ(drives.size(), 1u);
+  EXPECT_EQ(drives[0].count, 2);
+  std::string sha256;
+  ASSERT_EQ(GetDeleteTokenSha256(store, kept, &sha256), StoreStatus::Ok);
+  EXPECT_EQ(sha256, std::string(64, 'a'));
+  ASSERT_EQ(GetDeleteTokenSha256(store, gone, &sha256), StoreStatus::Ok);
+  EXPECT_EQ(sha256, "");
+
+  ASSERT_EQ(DeleteResult(store, gone), StoreStatus::Ok) << StoreError(store);
+  EXPECT_EQ(DeleteResult(store, gone), StoreStatus::NotFound);
+  EXPECT_EQ(GetDeleteTokenSha256(store, gone, &sha256), StoreStatus::NotFound);
+  ResultRecord record;
+  EXPECT_EQ(GetResult(store, gone, &record), StoreStatus::NotFound);
+  const ResultPage all = List();
+  EXPECT_EQ(all.total, 1);
+  EXPECT_EQ(Ids(all), (std::vector<int64_t>{kept}));
+  ASSERT_EQ(ListDrives(store, &drives), StoreStatus::Ok);
+  ASSERT_EQ(drives.size(), 1u);
+  EXPECT_EQ(drives[0].count, 1);
+  EXPECT_EQ(drives[0].medianSpeed, drives[0].bestSpeed) << "the median of the one result left";
+  std::vector<SpeedCount> speeds;
+  ASSERT_EQ(SpeedCounts(store, &speeds), StoreStatus::Ok);
+  ASSERT_EQ(speeds.size(), 1u);
+  EXPECT_EQ(speeds[0].count, 1);
+
+  const int64_t again = Add(Record("x2", 500, "Kept Drive"));
+  EXPECT_GT(again, gone);
+  EXPECT_EQ(List().total, 2);
+}
+
 // Results that land while an export is being read are not in it, and
 // every result that was stored is in it once, in rank order: the export is
 // one snapshot, however the new ones rank among the old.
