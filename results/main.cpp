@@ -37,6 +37,7 @@ constexpr int EXIT_USAGE = 64;
 constexpr char USAGE[] =
     "Usage: quillmark-results serve [--db DB] [--listen HOST:PORT] [--max-uploads-per-minute N]\n"
     "                               [--max-connections-per-address N] [--trusted-proxy ADDR]...\n"
+    "                               [--db-lock-wait-ms MS]\n"
     "       quillmark-results import [--db DB] FILE...\n"
     "       quillmark-results backup --db DB FILE\n"
     "       quillmark-results import-db --db DB FILE\n"
@@ -50,6 +51,8 @@ constexpr char USAGE[] =
     "        --trusted-proxy ADDR (repeatable) is counted and logged under the\n"
     "        client its X-Forwarded-For names; from anyone else the header is\n"
     "        ignored. /metrics answers loopback and the trusted proxies only.\n"
+    "        An upload waits at most MS (default 1000) for a database lock held\n"
+    "        elsewhere, then is answered 503 with Retry-After.\n"
     "import  adds validation files received by mail, one line per file:\n"
     "        \"added <id> <file>\", \"duplicate <id> <file>\" or \"rejected <file>: <reason>\".\n"
     "        Exit status 0 when no file was rejected, else 1.\n"
@@ -104,6 +107,9 @@ int Serve(const std::vector<std::string>& args) {
       options.db = value;
     } else if (option == "--listen") {
       if (!ParseListen(value, &options)) return Usage("--listen wants HOST:PORT, not '" + value + "'");
+    } else if (option == "--db-lock-wait-ms") {
+      if (!ParseCount(value, 3600000, &options.lockWaitMs))
+        return Usage("--db-lock-wait-ms wants a whole number of milliseconds, not '" + value + "'");
     } else if (option == "--max-connections-per-address") {
       if (!ParseCount(value, INT64_MAX / 2, &options.maxConnectionsPerAddress))
         return Usage("--max-connections-per-address wants a whole number, not '" + value + "'");

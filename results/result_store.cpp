@@ -114,11 +114,15 @@ std::string SearchKey(const ResultRecord& record) {
 }
 
 ResultStore* OpenResultStore(const std::string& url, std::string* error) {
+  return OpenResultStore(url, StoreOptions(), error);
+}
+
+ResultStore* OpenResultStore(const std::string& url, const StoreOptions& options, std::string* error) {
   const StoreBackend* backend = nullptr;
   void* db = nullptr;
   if (url.substr(0, SQLITE_PREFIX.size()) == SQLITE_PREFIX) {
     backend = &SQLITE_BACKEND;
-    db = OpenSqliteDatabase(url.substr(SQLITE_PREFIX.size()), error);
+    db = OpenSqliteDatabase(url.substr(SQLITE_PREFIX.size()), options.lockWaitMs, error);
   } else if (std::any_of(std::begin(POSTGRES_PREFIXES), std::end(POSTGRES_PREFIXES),
                          [&](std::string_view prefix) { return url.substr(0, prefix.size()) == prefix; })) {
     backend = &POSTGRES_BACKEND;

@@ -19,6 +19,15 @@ struct ResultStore;  // opaque: one open database
 // Opens "sqlite:PATH" or "postgresql://…" (a libpq URI), creating or
 // migrating the schema. On failure returns nullptr and says why in *error.
 ResultStore* OpenResultStore(const std::string& url, std::string* error);
+
+// How long a call waits for a lock held by another program (or for its
+// turn among this program's writers) before it fails. The board keeps it
+// short, so an upload behind a held lock is refused at once and retried,
+// rather than holding a worker for half a minute.
+struct StoreOptions {
+  int64_t lockWaitMs = 30000;
+};
+ResultStore* OpenResultStore(const std::string& url, const StoreOptions& options, std::string* error);
 void CloseResultStore(ResultStore* store);
 
 // Stores a checked result. Fills record->id and record->submittedUtc.

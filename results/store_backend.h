@@ -143,7 +143,7 @@ enum StoreStatement {
   " validation_file " BYTES " NOT NULL);"
 
 // Each returns the backend's database, or nullptr with *error set.
-void* OpenSqliteDatabase(const std::string& path, std::string* error);
+void* OpenSqliteDatabase(const std::string& path, int64_t lockWaitMs, std::string* error);
 void* OpenPostgresDatabase(const std::string& uri, std::string* error);
 extern const StoreBackend SQLITE_BACKEND;
 extern const StoreBackend POSTGRES_BACKEND;

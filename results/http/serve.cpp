@@ -45,7 +45,9 @@ void RaiseOpenFileLimit() {
 int RunServe(const ServeOptions& options) {
   RaiseOpenFileLimit();
   std::string error;
-  ResultStore* store = OpenResultStore(options.db, &error);
+  StoreOptions storeOptions;
+  storeOptions.lockWaitMs = options.lockWaitMs;
+  ResultStore* store = OpenResultStore(options.db, storeOptions, &error);
   if (!store) {
     std::fprintf(stderr, "quillmark-results: cannot open the database %s: %s\n",
                  DatabaseName(options.db).c_str(), error.c_str());

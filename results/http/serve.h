@@ -14,6 +14,7 @@ struct ServeOptions {
   int64_t maxUploadsPerMinute = 60;       // per client address; 0: no cap
   int64_t maxConnectionsPerAddress = 64;  // 0: no limit
   std::vector<std::string> trustedProxies;
+  int64_t lockWaitMs = 1000;  // a database lock held elsewhere: then 503
 };
 
 // Serves until SIGINT or SIGTERM, then lets requests in flight finish and

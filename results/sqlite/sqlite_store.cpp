@@ -6,6 +6,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <mutex>
 #include <vector>
@@ -16,8 +17,6 @@
 
 namespace qm {
 namespace {
-
-constexpr int BUSY_TIMEOUT_MS = 30000;
 
 // A listing's filter: ?1 the folded text (or ''), ?2 the exact drive model (or '').
 #define QM_LISTING_FILTER " WHERE (?1 = '' OR instr(search_key, ?1) > 0) AND (?2 = '' OR drive_model = ?2)"
@@ -67,6 +66,7 @@ const char* const STATEMENT_SQL[STATEMENT_COUNT] = {
 
 struct Connection {
   sqlite3* db = nullptr;
+  bool broken = false;  // an I/O fault: closed rather than pooled again
   sqlite3_stmt* statements[STATEMENT_COUNT] = {};
 };
 
@@ -74,8 +74,24 @@ void CloseConnection(Connection* connection);
 
 struct Database {
   std::string path;
+  int64_t lockWaitMs = 30000;
   ConnectionPool<Connection> pool;
-  std::mutex writeMutex;
+  std::timed_mutex writeMutex;
+};
+
+// This process's writers take turns, each waiting no longer than a lock
+// held by another program would make it wait.
+struct WriterTurn {
+  std::timed_mutex& mutex;
+  bool held;
+  explicit WriterTurn(Database* database)
+      : mutex(database->writeMutex),
+        held(mutex.try_lock_for(std::chrono::milliseconds(database->lockWaitMs))) {}
+  ~WriterTurn() {
+    if (held) mutex.unlock();
+  }
+  WriterTurn(const WriterTurn&) = delete;
+  WriterTurn& operator=(const WriterTurn&) = delete;
 };
 
 std::string ErrorOf(sqlite3* db, const std::string& what) {
@@ -126,7 +142,7 @@ bool Migrate(sqlite3* db, std::string* error) {
   return ok && Execute(db, "COMMIT", error);
 }
 
-Connection* OpenConnection(const std::string& path, bool migrate, std::string* error) {
+Connection* OpenConnection(const std::string& path, bool migrate, int64_t lockWaitMs, std::string* error) {
   auto* connection = new Connection;
   const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
   if (sqlite3_open_v2(path.c_str(), &connection->db, flags, nullptr) != SQLITE_OK) {
@@ -134,7 +150,7 @@ Connection* OpenConnection(const std::string& path, bool migrate, std::string* e
     CloseConnection(connection);
     return nullptr;
   }
-  sqlite3_busy_timeout(connection->db, BUSY_TIMEOUT_MS);
+  sqlite3_busy_timeout(connection->db, static_cast<int>(std::min<int64_t>(lockWaitMs, INT32_MAX)));
   bool ok = Execute(connection->db, "PRAGMA journal_mode = WAL", error) &&
             Execute(connection->db, "PRAGMA synchronous = NORMAL", error) &&
             (!migrate || Migrate(connection->db, error));
@@ -185,6 +201,17 @@ void ReadRecord(Use& use, ResultRecord* record) {
 
 StoreStatus Failure(Connection* connection, const std::string& what, std::string* error) {
   *error = ErrorOf(connection->db, "SQLite: " + what);
+  // A folder made read-only, a full disk or a broken file can leave the
+  // connection unable to write after the fault has gone: open a new one.
+  switch (sqlite3_errcode(connection->db) & 0xFF) {
+    case SQLITE_IOERR:
+    case SQLITE_READONLY:
+    case SQLITE_CANTOPEN:
+    case SQLITE_FULL:
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB: connection->broken = true; break;
+    default: break;
+  }
   return StoreStatus::Failed;
 }
 
@@ -219,7 +246,11 @@ StoreStatus Add(void* db, ResultRecord* const* records, const std::string* keys,
   auto* database = static_cast<Database*>(db);
   Lease<Connection> lease(database->pool, error);
   if (lease.connection == nullptr) return StoreStatus::Failed;
-  std::lock_guard<std::mutex> writer(database->writeMutex);
+  WriterTurn writer(database);
+  if (!writer.held) {
+    *error = "SQLite: the database is busy with another writer";
+    return StoreStatus::Failed;
+  }
   if (count == 1) return statuses[0] = Insert(lease.connection, records[0], keys[0], error);
   if (!Execute(lease.connection->db, "BEGIN IMMEDIATE", error)) return StoreStatus::Failed;
   for (size_t i = 0; i < count; ++i) {
@@ -413,7 +444,11 @@ StoreStatus Restore(void* db, const ResultRecord* records, const std::string* ke
   auto* database = static_cast<Database*>(db);
   Lease<Connection> lease(database->pool, error);
   if (lease.connection == nullptr) return StoreStatus::Failed;
-  std::lock_guard<std::mutex> writer(database->writeMutex);
+  WriterTurn writer(database);
+  if (!writer.held) {
+    *error = "SQLite: the database is busy with another writer";
+    return StoreStatus::Failed;
+  }
   if (!Execute(lease.connection->db, "BEGIN IMMEDIATE", error)) return StoreStatus::Failed;
   for (size_t i = 0; i < count; ++i) {
     Use insert(lease.connection, RESTORE_RESULT);
@@ -471,7 +506,11 @@ StoreStatus Remove(void* db, int64_t id, std::string* error) {
   auto* database = static_cast<Database*>(db);
   Lease<Connection> lease(database->pool, error);
   if (lease.connection == nullptr) return StoreStatus::Failed;
-  std::lock_guard<std::mutex> writer(database->writeMutex);
+  WriterTurn writer(database);
+  if (!writer.held) {
+    *error = "SQLite: the database is busy with another writer";
+    return StoreStatus::Failed;
+  }
   Use remove(lease.connection, DELETE_RESULT);
   remove.integer(1, id);
   if (sqlite3_step(remove.statement) != SQLITE_DONE)
@@ -481,22 +520,24 @@ StoreStatus Remove(void* db, int64_t id, std::string* error) {
 
 }  // namespace
 
-void* OpenSqliteDatabase(const std::string& path, std::string* error) {
+void* OpenSqliteDatabase(const std::string& path, int64_t lockWaitMs, std::string* error) {
   if (path.empty()) {
     *error = "sqlite: needs a file path (sqlite:PATH)";
     return nullptr;
   }
-  Connection* first = OpenConnection(path, true, error);
+  Connection* first = OpenConnection(path, true, lockWaitMs, error);
   if (first == nullptr) return nullptr;
   auto* database = new Database;
   // Connections opened later find the same file even if the current folder changes.
   char* absolute = realpath(path.c_str(), nullptr);
   database->path = absolute != nullptr ? absolute : path;
   std::free(absolute);
+  database->lockWaitMs = lockWaitMs;
   database->pool.open = [database](std::string* openError) {
-    return OpenConnection(database->path, false, openError);
+    return OpenConnection(database->path, false, database->lockWaitMs, openError);
   };
   database->pool.close = CloseConnection;
+  database->pool.healthy = [](Connection* connection) { return !connection->broken; };
   database->pool.idle.push_back(first);
   return database;
 }
