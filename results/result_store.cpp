@@ -213,7 +213,9 @@ StoreStatus ListDrives(ResultStore* store, std::vector<DriveSummary>* drives) {
     drives->back().count = count.count;
   }
   store->figures = std::move(fresh);  // models that are gone are forgotten
+  // By median: one fast or slow outlier moves a mean, hardly a median.
   std::stable_sort(drives->begin(), drives->end(), [](const DriveSummary& a, const DriveSummary& b) {
+    if (a.medianSpeed != b.medianSpeed) return a.medianSpeed > b.medianSpeed;
     return a.count != b.count ? a.count > b.count : a.model < b.model;
   });
   return StoreStatus::Ok;

@@ -79,7 +79,7 @@ std::string StoreKind(ResultStore* store);
 // so the board refuses it.
 bool IndexServesSearch(const std::string& text);
 
-// One row per drive model, most results first, then by model. The counts
+// One row per drive model, fastest median first, then most results, then by model. The counts
 // are exact (kept by the database); a model's speeds are read again only
 // when more than 1 % of its results have come or gone since they were last
 // read by this store, so its median, quartiles, best and worst lag by at

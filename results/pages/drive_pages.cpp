@@ -12,11 +12,13 @@ namespace qm {
 
 std::string DrivesPage(const std::vector<DriveSummary>& drives) {
   std::string body =
-      "<h1>Drives</h1><p class=\"lead\">One row per drive model, as the drive list names it, with the "
-      "median, best "
-      "and worst speed of its results.</p><table class=\"drives\"><thead><tr><th>Drive model</th>"
+      "<h1>Drives</h1><p class=\"lead\">One row per drive model, as the drive list names it, fastest "
+      "median first, with the middle half of its results' speeds (from the lower to the upper quartile) "
+      "and the best and worst.</p><table class=\"drives\"><thead><tr><th>Drive model</th>"
       "<th class=\"num\">Results</th><th class=\"num\">Median MB/s</th><th>" +
-      ScaleLabelsSvg() + "</th><th class=\"num\">Best</th><th class=\"num\">Worst</th></tr></thead><tbody>";
+      ScaleLabelsSvg() +
+      "</th><th class=\"num\">Middle half</th><th class=\"num\">Best</th><th class=\"num\">Worst</th></tr>"
+      "</thead><tbody>";
   for (const DriveSummary& d : drives) {
     const std::string model = d.model.empty() ? std::string("(no model given)")
                                               : "<a href=\"/drives/" + PercentEncode(d.model) + "\">" +
@@ -24,9 +26,11 @@ std::string DrivesPage(const std::vector<DriveSummary>& drives) {
     body += "<tr><td class=\"model\">" + model + "</td><td class=\"num\">" + std::to_string(d.count) +
             "</td><td class=\"num\"><b>" + FixedText(d.medianSpeed, 3) + "</b></td><td>" +
             SpeedBarSvg(d.medianSpeed, BarKind::Result) + "</td><td class=\"num\">" +
-            FixedText(d.bestSpeed, 3) + "</td><td class=\"num\">" + FixedText(d.worstSpeed, 3) + "</td></tr>";
+            FixedText(d.lowerQuartileSpeed, 3) + "&ndash;" + FixedText(d.upperQuartileSpeed, 3) +
+            "</td><td class=\"num\">" + FixedText(d.bestSpeed, 3) + "</td><td class=\"num\">" +
+            FixedText(d.worstSpeed, 3) + "</td></tr>";
   }
-  if (drives.empty()) body += "<tr><td colspan=\"6\">No results yet.</td></tr>";
+  if (drives.empty()) body += "<tr><td colspan=\"7\">No results yet.</td></tr>";
   return PageFrame("Drives", BoardSection::Drives, body + "</tbody></table>");
 }
 

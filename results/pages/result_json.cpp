@@ -44,6 +44,8 @@ nlohmann::json DriveJson(const DriveSummary& d) {
   return {{"model", d.model},
           {"count", d.count},
           {"medianSpeed", d.medianSpeed},
+          {"lowerQuartileSpeed", d.lowerQuartileSpeed},
+          {"upperQuartileSpeed", d.upperQuartileSpeed},
           {"bestSpeed", d.bestSpeed},
           {"worstSpeed", d.worstSpeed}};
 }

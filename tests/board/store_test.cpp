@@ -425,6 +425,12 @@ TEST_P(Store, DrivesWithCountMedianBestAndWorst) {
   for (const SpeedCount& s : speeds) counted += s.count;
   EXPECT_EQ(counted, 8);
   EXPECT_DOUBLE_EQ(speed(1000), 2097152.0 / 1000 * 1000 / 1024 / 1024);
+
+  // Ranked by median, not by count: one fast result leads.
+  Add(Record("d1", 250, "D"));
+  ASSERT_EQ(ListDrives(store, &drives), StoreStatus::Ok) << StoreError(store);
+  EXPECT_EQ(drives[0].model, "D");
+  EXPECT_EQ(drives[1].model, "A");  // as fast a median as B, with more results
 }
 
 TEST_P(Store, ManyThreadsAddingAtOnceLoseNone) {
