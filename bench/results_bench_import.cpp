@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <unistd.h>
 #include <sys/wait.h>
 
 #include <chrono>
@@ -11,14 +12,13 @@
 
 #include "tests/support/scratch_folder.h"
 
-extern char** environ;
-
 namespace qm {
 namespace {
 
 // Runs the program with arguments, its standard output into outPath.
 int RunProgram(const std::vector<std::string>& arguments, const std::string& outPath) {
   std::vector<char*> argv;
+  argv.reserve(arguments.size() + 1);
   for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;

@@ -19,7 +19,7 @@ namespace qm {
 
 // No report the program writes comes near this: about 40 system lines and
 // one description per drive make a few KiB.
-constexpr size_t MAX_REPORT_BYTES = 256 * 1024;
+constexpr size_t MAX_REPORT_BYTES = size_t{256} * 1024;
 
 // The largest validation file of such a report.
 constexpr size_t MAX_VALIDATION_FILE_BYTES = (MAX_REPORT_BYTES + 4095) / 4096 * 4096 + 4;

@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ccache googletest libssl-dev pkg-config
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format clang-tidy
   g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
   wine wine64 xvfb xdotool x11-utils imagemagick fonts-liberation fonts-dejavu-core
   fio zip unzip python3
@@ -15,7 +15,8 @@ packages=(
   chromium chromium-driver python3-selenium wrk apache2-utils
 )
 # The native configure adds GoogleTest from its sources even when only the
-# program is built.
+# program is built. clang-format and clang-tidy are the test command's
+# format and static layers.
 # Wine needs what it only recommends (GnuTLS behind its AES, the X
 # libraries its display driver loads, its own fonts), so the full set comes
 # with recommendations; the build alone does without them. The results

@@ -1,6 +1,17 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs every test: native,
-# native under ASan + UBSan, and the Windows build under Wine.
+# Installs what is missing, builds everything and runs every test, in this
+# order:
+#   format       every C and C++ file as .clang-format lays it out;
+#   native       the native build (console edition, quillmark-verify, the
+#                results board) and its tests: unit, e2e, and the board's
+#                against SQLite and a throw-away PostgreSQL server;
+#   static       clang-tidy's deliberate list (.clang-tidy) over the code;
+#   sanitizers   the same native tests under ASan + UBSan;
+#   windows      the MinGW build, its tests under Wine in a virtual X display;
+#   test.d/*.sh  the extra layers: the board in headless Chromium, the board's
+#                whole stack (PostgreSQL, two board processes, nginx), a
+#                console run as an ordinary user, fuzzing, the release zip.
+# A failing layer stops the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/wine-session.sh
@@ -11,6 +22,11 @@ bash scripts/setup.sh
 
 section() { printf '\n==== %s\n' "$*"; }
 
+section "format"
+# clang-format --dry-run --Werror names each file that differs; fix with
+#   git ls-files '*.c' '*.cpp' '*.h' | xargs clang-format -i
+git ls-files '*.c' '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
 section "native"
 cmake --preset native -DQM_WERROR=ON >/dev/null
 cmake --build --preset native -j"$jobs"
@@ -19,6 +35,9 @@ cmake --build --preset native -j"$jobs"
 trap postgres_session_stop EXIT
 postgres_session_start "$PWD/build/postgres"
 ctest --preset native -j"$jobs"
+
+section "static"
+bash scripts/static-check.sh
 
 section "native, sanitizers"
 cmake --preset sanitize -DQM_WERROR=ON >/dev/null
