@@ -218,7 +218,7 @@ int main(int argc, char** argv) {
       "folder: %ld test files (%ld not 4096 bytes), %ld reports, %ld validation files, %zu other files\n",
       testFiles, wrongSize, reports, verifies, others.size());
   for (const std::string& name : others) std::printf("  unexpected: %s\n", name.c_str());
-  if (testFiles != qm::WRITERS * qm::FILES_PER_WRITER || wrongSize != 0 || reports < 1 ||
+  if (testFiles != int64_t{qm::WRITERS} * qm::FILES_PER_WRITER || wrongSize != 0 || reports < 1 ||
       verifies != reports || !others.empty()) {
     ok = false;
   }

@@ -114,7 +114,8 @@ void ReadCaches(const std::string& cpuPath, Package& package) {
   if (ListFolder(cpuPath + "/cache", indexes) != SourceState::Read) return;
   for (const std::string& index : indexes) {
     if (!NumberAfter(index, "index")) continue;
-    const std::string base = cpuPath + "/cache/" + index + "/";
+    std::string base = cpuPath;
+    base.append("/cache/").append(index).append("/");
     auto level = Attribute(base + "level");
     auto type = Attribute(base + "type");
     auto size = Attribute(base + "size");

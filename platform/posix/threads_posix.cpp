@@ -27,7 +27,7 @@ namespace {
 
 // Writers need little stack, but glibc refuses less than PTHREAD_STACK_MIN
 // and the system rounds up the request on Windows too.
-constexpr size_t SMALLEST_STACK = 64 * 1024;
+constexpr size_t SMALLEST_STACK = size_t{64} * 1024;
 
 void* Trampoline(void* parameter) {
   auto* object = static_cast<ThreadObject*>(parameter);
