@@ -1,7 +1,9 @@
 #include "drives/linux_mounts.h"
 
 #include <array>
-#include <charconv>
+#include <cstdint>
+
+#include "platform/text.h"
 
 namespace qm {
 namespace {
@@ -19,9 +21,10 @@ std::vector<std::string_view> Fields(std::string_view line) {
 }
 
 bool ParseNumber(std::string_view digits, uint32_t* value) {
-  if (digits.empty()) return false;
-  auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), *value);
-  return error == std::errc() && end == digits.data() + digits.size();
+  uint64_t number = 0;
+  if (!ParseWholeNumber(digits, UINT32_MAX, &number)) return false;
+  *value = static_cast<uint32_t>(number);
+  return true;
 }
 
 bool IsOctalDigit(char c) { return c >= '0' && c <= '7'; }

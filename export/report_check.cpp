@@ -33,15 +33,8 @@ bool EndsWith(std::string_view text, std::string_view end) {
 
 // A count as DecimalText writes it: digits, no sign, no leading zero.
 bool ParseCount(std::string_view text, uint64_t limit, uint64_t* value) {
-  if (text.empty() || text.size() > 18 || (text.size() > 1 && text[0] == '0')) return false;
-  uint64_t n = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-    n = n * 10 + static_cast<uint64_t>(c - '0');
-  }
-  if (n > limit) return false;
-  *value = n;
-  return true;
+  if (text.size() > 1 && text[0] == '0') return false;
+  return ParseWholeNumber(text, limit, value);
 }
 
 // The records of the report's head, one after another, each up to its CR LF.

@@ -29,6 +29,19 @@ Text DecimalText(int64_t value) {
   return text;
 }
 
+bool ParseWholeNumber(std::string_view digits, uint64_t maximum, uint64_t* value) {
+  if (digits.empty()) return false;
+  uint64_t number = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') return false;
+    const auto digit = static_cast<uint64_t>(c - '0');
+    if (number > (maximum - digit) / 10) return false;  // beyond maximum, or beyond 64 bits
+    number = number * 10 + digit;
+  }
+  *value = number;
+  return true;
+}
+
 namespace {
 
 void AppendUtf8(std::string& out, uint32_t cp) {

@@ -18,6 +18,13 @@ Text Ascii(std::string_view ascii);
 Text DecimalText(int64_t value);
 Text DecimalText(uint64_t value);
 
+// The one parser of whole numbers: decimal digits alone (no sign, space or
+// other base), leading zeros taken, at most maximum. False for anything
+// else, the empty text included; *value is then left as it was. Callers add
+// their own rules (a report's counts have no leading zero; a request's
+// value may be absent).
+bool ParseWholeNumber(std::string_view digits, uint64_t maximum, uint64_t* value);
+
 // The one UTF-8 decoder: every reader of UTF-8 bytes goes through it and
 // keeps its own rule for what is not well formed (escape, replace or refuse).
 // Returns the code point of the sequence at bytes[at] and its length in

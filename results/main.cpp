@@ -73,14 +73,9 @@ int Usage(const std::string& problem) {
 }
 
 bool ParseCount(const std::string& text, int64_t maximum, int64_t* value) {
-  if (text.empty() || text.size() > 18) return false;
-  int64_t n = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-    n = n * 10 + (c - '0');
-  }
-  if (n > maximum) return false;
-  *value = n;
+  uint64_t number = 0;
+  if (!ParseWholeNumber(text, static_cast<uint64_t>(maximum), &number)) return false;
+  *value = static_cast<int64_t>(number);
   return true;
 }
 

@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "results/store_backend.h"
+#include "results/utc_now.h"
 
 // A drive model's figures as this store last read them, and the model's
 // number of changes then.
@@ -38,15 +39,6 @@ thread_local std::map<const ResultStore*, std::string> lastErrors;
 StoreStatus Noted(const ResultStore* store, StoreStatus status, const std::string& error) {
   if (status == StoreStatus::Failed) lastErrors[store] = error;
   return status;
-}
-
-std::string UtcNow() {
-  const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-  std::tm utc{};
-  gmtime_r(&now, &utc);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
-  return text;
 }
 
 double SpeedOf(int64_t averageMs) {

@@ -4,7 +4,9 @@
 #include <ctime>
 #include <mutex>
 
+#include "results/clean_text.h"
 #include "results/pages/html_text.h"
+#include "results/utc_now.h"
 
 namespace qm {
 
@@ -12,15 +14,6 @@ namespace {
 
 constexpr size_t LOGGED_PATH_BYTES = 300;
 constexpr size_t LOGGED_METHOD_BYTES = 16;
-
-std::string UtcNow() {
-  const std::time_t now = std::time(nullptr);
-  std::tm parts{};
-  gmtime_r(&now, &parts);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts);
-  return text;
-}
 
 std::string OneWord(const std::string& text, size_t maxBytes) {
   std::string word = CleanText(text);

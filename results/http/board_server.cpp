@@ -25,6 +25,7 @@
 #include <thread>
 #include <unordered_map>
 
+#include "results/clean_text.h"
 #include "results/http/access_log.h"
 #include "results/http/board_context.h"
 #include "results/http/board_metrics.h"

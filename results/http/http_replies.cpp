@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "results/clean_text.h"
 #include "results/http/multipart_form.h"
 #include "results/pages/html_text.h"
 #include "results/pages/page_frame.h"

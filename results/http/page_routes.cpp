@@ -2,6 +2,7 @@
 // the drive models, the upload form, the CSV and JSON Lines exports and the
 // style sheet.
 #include "export/report_check.h"
+#include "results/clean_text.h"
 #include "results/delete_token.h"
 #include "results/http/board_context.h"
 #include "results/http/http_replies.h"

@@ -1,5 +1,7 @@
 #include "results/http/request_values.h"
 
+#include "platform/text.h"
+
 namespace qm {
 
 bool ParseWholeNumber(const std::string& text, int64_t minimum, int64_t maximum, int64_t fallback,
@@ -8,14 +10,10 @@ bool ParseWholeNumber(const std::string& text, int64_t minimum, int64_t maximum,
     *value = fallback;
     return true;
   }
-  if (text.size() > 18) return false;
-  int64_t number = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-    number = number * 10 + (c - '0');
-  }
-  if (number < minimum || number > maximum) return false;
-  *value = number;
+  uint64_t number = 0;
+  if (maximum < 0 || !ParseWholeNumber(text, static_cast<uint64_t>(maximum), &number)) return false;
+  if (static_cast<int64_t>(number) < minimum) return false;
+  *value = static_cast<int64_t>(number);
   return true;
 }
 

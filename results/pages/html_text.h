@@ -6,16 +6,11 @@
 #include <string>
 #include <string_view>
 
+#include "results/clean_text.h"
+
 namespace qm {
 
-// Valid UTF-8 for any bytes: a byte that does not start or continue a
-// well-formed sequence becomes U+FFFD. Control characters (C0 other than tab
-// and line feed, DEL, C1) and the bidirectional overrides also become
-// U+FFFD, so a field cannot reorder or hide what follows it. Line ends
-// become line feeds: CR LF (the report's) and a lone CR (the drive list's).
-std::string CleanText(std::string_view text);
-
-// CleanText, then the five markup characters as entities: safe inside an
+// CleanText (results/clean_text.h), then the five markup characters as entities: safe inside an
 // element and inside a quoted attribute.
 std::string EscapeHtml(std::string_view text);
 

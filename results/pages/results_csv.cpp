@@ -1,5 +1,6 @@
 #include "results/pages/results_csv.h"
 
+#include "results/clean_text.h"
 #include "results/pages/html_text.h"
 
 namespace qm {
