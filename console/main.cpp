@@ -10,13 +10,13 @@
 
 #include "console/console_view.h"
 #include "console/drive_lines.h"
-#include "drives/linux_drive_under_test.h"
 #include "console/json_results.h"
-#include "drives/linux_drives.h"
 #include "console/run_statistics.h"
 #include "console/save_report.h"
 #include "console/submit_result.h"
 #include "console/system_info.h"
+#include "drives/linux_drive_under_test.h"
+#include "drives/linux_drives.h"
 #include "engine/drive_check.h"
 #include "engine/pause.h"
 #include "engine/program_identity.h"
@@ -71,7 +71,9 @@ int main(int argc, char** argv) {
     } else {
       std::fprintf(stderr, "quillmark: unknown argument '%s'\n\n", argv[i]);
       if (std::strcmp(argv[i], "--submit") == 0)
-        std::fputs("quillmark: --submit needs the board's address, http://host[:port][/path] or https://...\n\n", stderr);
+        std::fputs(
+            "quillmark: --submit needs the board's address, http://host[:port][/path] or https://...\n\n",
+            stderr);
       std::fputs(USAGE, stderr);
       return EXIT_USAGE;
     }

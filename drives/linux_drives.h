@@ -59,5 +59,4 @@ Text LinuxDriveListText(const std::vector<LinuxDriveFacts>& drives);
 // LinuxDriveListText of /proc/self/mountinfo with the native probe.
 Text ListLinuxDrives();
 
-
 }  // namespace qm

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "layout/reference_drives.h"
 #include "engine/speed.h"
+#include "layout/reference_drives.h"
 
 namespace qm {
 

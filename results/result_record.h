@@ -11,18 +11,18 @@ namespace qm {
 
 // The report's own fields, and what the board adds to them.
 struct ResultRecord : ReportFields {
-  int64_t id = 0;                // given by the store
-  std::string reportSha256;      // lower-case hex of the report bytes; one result per report
-  std::string submittedUtc;      // "2026-12-10T08:01:02Z", given by the store
-  std::string report;            // the decrypted report bytes
-  std::string validationFile;    // the .verify bytes as received
-  std::string deleteTokenSha256; // lower-case hex of the sender's delete token; empty: none was given
+  int64_t id = 0;                 // given by the store
+  std::string reportSha256;       // lower-case hex of the report bytes; one result per report
+  std::string submittedUtc;       // "2026-12-10T08:01:02Z", given by the store
+  std::string report;             // the decrypted report bytes
+  std::string validationFile;     // the .verify bytes as received
+  std::string deleteTokenSha256;  // lower-case hex of the sender's delete token; empty: none was given
 };
 
 // A listing: results ranked fastest first (smallest averageMs, then lowest id).
 struct ResultQuery {
-  std::string text;         // matched, case-insensitively, as a substring of drive model or processor; empty: all
-  std::string driveModel;   // exact drive model; empty: any
+  std::string text;  // matched, case-insensitively, as a substring of drive model or processor; empty: all
+  std::string driveModel;  // exact drive model; empty: any
   int64_t offset = 0;
   int64_t limit = 50;
   // A page that follows the result (afterAverageMs, afterId) in the ranking
@@ -40,15 +40,15 @@ constexpr int64_t SEARCH_TOTAL_CAP = 10000;
 constexpr size_t MIN_SEARCH_CHARACTERS = 3;
 
 struct ResultPage {
-  int64_t total = 0;                    // results matching the query, before offset and limit
-  bool totalCapped = false;             // a search matched more than total (SEARCH_TOTAL_CAP)
-  std::vector<ResultRecord> results;    // report and validationFile left empty in listings
+  int64_t total = 0;                  // results matching the query, before offset and limit
+  bool totalCapped = false;           // a search matched more than total (SEARCH_TOTAL_CAP)
+  std::vector<ResultRecord> results;  // report and validationFile left empty in listings
 };
 
 struct DriveSummary {
   std::string model;
   int64_t count = 0;
-  double medianSpeed = 0;   // MB/s
+  double medianSpeed = 0;  // MB/s
   double bestSpeed = 0;
   double worstSpeed = 0;
   // The speeds a quarter and three quarters of the way from the slowest,

@@ -63,7 +63,8 @@ int Answer(const std::string& text) {
 
 int Run(const std::vector<Text>& args) {
   if (args.size() == 1 && args[0] == u"--help") return Answer(std::string(USAGE) + HELP);
-  if (args.size() == 1 && args[0] == u"--version") return Answer("quillmark-verify " + Utf8(PROGRAM_VERSION) + "\n");
+  if (args.size() == 1 && args[0] == u"--version")
+    return Answer("quillmark-verify " + Utf8(PROGRAM_VERSION) + "\n");
   for (const Text& arg : args)
     if (arg == u"--help" || arg == u"--version") return Usage();
   if (args.size() != 1 && args.size() != 2 && !(args.size() == 3 && args[1] == u"-o")) return Usage();

@@ -10,8 +10,8 @@
 #include <functional>
 
 #include "engine/run_results.h"
-#include "platform/text.h"
 #include "layout/comparison_layout.h"
+#include "platform/text.h"
 
 namespace qm {
 

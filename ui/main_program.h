@@ -12,8 +12,8 @@
 #include "engine/run_results.h"
 #include "engine/run_view.h"
 #include "inventory/system_inventory.h"
-#include "platform/text.h"
 #include "layout/comparison_layout.h"
+#include "platform/text.h"
 #include "ui/resource.h"
 
 namespace qm {

@@ -1,6 +1,6 @@
 // The JSON API: uploads, listings, one result, the drive models, health.
-#include "results/http/board_context.h"
 #include "results/clean_text.h"
+#include "results/http/board_context.h"
 #include "results/http/http_replies.h"
 #include "results/http/request_values.h"
 #include "results/pages/html_text.h"

@@ -13,8 +13,8 @@
 namespace qm {
 
 constexpr double SCALE_FULL_SPEED = SPEED_BAR_MAXIMUM / 100.0;  // MB/s where the program's bar is full
-constexpr double SCALE_TOP_SPEED = 2000.0;    // above 1953 MB/s, the speed of 1 ms
-constexpr double SCALE_PROGRAM_SHARE = 0.70;  // of the width, for 0..1.70 MB/s
+constexpr double SCALE_TOP_SPEED = 2000.0;                      // above 1953 MB/s, the speed of 1 ms
+constexpr double SCALE_PROGRAM_SHARE = 0.70;                    // of the width, for 0..1.70 MB/s
 
 // Where a speed lies on the scale: 0 (left) to 1 (right). NaN and negative
 // speeds give 0; speeds beyond the top give 1.

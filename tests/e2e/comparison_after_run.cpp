@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "tests/e2e/comparison_support.h"
 #include "layout/comparison_layout.h"
+#include "tests/e2e/comparison_support.h"
 #include "ui/resource.h"
 
 namespace e2e {

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/comparison_support.h"
 #include "layout/comparison_layout.h"
+#include "tests/e2e/comparison_support.h"
 #include "ui/resource.h"
 
 namespace qm {

@@ -4,10 +4,10 @@
 #include <set>
 #include <string>
 
+#include "drives/device_queries.h"
 #include "drives/linux_drive_under_test.h"
 #include "drives/linux_drives.h"
 #include "drives/linux_mounts.h"
-#include "drives/device_queries.h"
 
 namespace qm {
 namespace {

@@ -5,8 +5,8 @@
 
 #include <thread>
 
-#include "tests/support/wait_for.h"
 #include "layout/comparison_layout.h"
+#include "tests/support/wait_for.h"
 #include "ui/comparison_window.h"
 #include "ui/window_events.h"
 
