@@ -57,6 +57,7 @@ bool Fill(const BenchBackend& backend, int64_t count) {
   std::atomic<int64_t> next{0}, failed{0};
   const auto start = std::chrono::steady_clock::now();
   std::vector<std::thread> threads;
+  threads.reserve(FILL_THREADS);
   for (int t = 0; t < FILL_THREADS; ++t) {
     threads.emplace_back([&] {
       for (int64_t n; (n = next++) < count;)

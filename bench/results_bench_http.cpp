@@ -12,6 +12,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -26,8 +27,6 @@
 
 #include "results/http/board_server.h"
 #include "tests/support/scratch_folder.h"
-
-extern char** environ;
 
 namespace qm {
 namespace {
@@ -55,6 +54,7 @@ bool StartBoard(const BenchBackend& backend, Board* board) {
       ResultsProgram(),           "serve", "--db", backend.url, "--listen", "127.0.0.1:0",
       "--max-uploads-per-minute", "0"};
   std::vector<char*> argv;
+  argv.reserve(arguments.size() + 1);
   for (std::string& argument : arguments) argv.push_back(argument.data());
   argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;
@@ -108,6 +108,7 @@ bool UploadBench(const BenchBackend& backend, int port) {
   const auto start = std::chrono::steady_clock::now();
   const auto end = start + std::chrono::duration<double>(UPLOAD_SECONDS);
   std::vector<std::thread> clients;
+  clients.reserve(CLIENTS);
   for (int c = 0; c < CLIENTS; ++c) {
     clients.emplace_back([&, c] {
       httplib::Client client("127.0.0.1", port);

@@ -9,7 +9,7 @@ namespace qm {
 namespace {
 
 constexpr int TOKEN_BYTES = 16;
-constexpr size_t TOKEN_DIGITS = 2 * TOKEN_BYTES;
+constexpr size_t TOKEN_DIGITS = size_t{2} * TOKEN_BYTES;
 
 }  // namespace
 

@@ -237,6 +237,7 @@ StoreStatus ExportWholeResults(ResultStore* store, const ResultTaker& take) {
 StoreStatus RestoreResults(ResultStore* store, const std::vector<ResultRecord>& records) {
   if (records.empty()) return StoreStatus::Ok;
   std::vector<std::string> keys;
+  keys.reserve(records.size());
   for (const ResultRecord& record : records) keys.push_back(SearchKey(record));
   std::string error;
   return Noted(store, store->backend->restore(store->db, records.data(), keys.data(), records.size(), &error),

@@ -1,6 +1,7 @@
 #include "results/http/board_metrics.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "results/http/client_address.h"
 #include "results/http/http_replies.h"
@@ -98,13 +99,14 @@ std::string MetricsText(BoardMetrics* metrics, int64_t poolInUse) {
 
 void AddMetricsRoute(RouteTable* table, BoardMetrics* metrics, const std::vector<std::string>& trustedProxies,
                      std::function<size_t()> poolInUse) {
-  AddRoute(table, "GET", "/metrics", RouteCost::Light,
-           [metrics, trustedProxies, poolInUse](const HttpRequest& req, HttpReply& res) {
-             if (!IsLoopback(req.peerAddress) && !IsTrustedProxy(trustedProxies, req.peerAddress))
-               return SendPageError(res, 404, StatusExplanation(404));
-             SetContent(res, MetricsText(metrics, static_cast<int64_t>(poolInUse())),
-                        "text/plain; version=0.0.4; charset=utf-8");
-           });
+  AddRoute(
+      table, "GET", "/metrics", RouteCost::Light,
+      [metrics, trustedProxies, poolInUse = std::move(poolInUse)](const HttpRequest& req, HttpReply& res) {
+        if (!IsLoopback(req.peerAddress) && !IsTrustedProxy(trustedProxies, req.peerAddress))
+          return SendPageError(res, 404, StatusExplanation(404));
+        SetContent(res, MetricsText(metrics, static_cast<int64_t>(poolInUse())),
+                   "text/plain; version=0.0.4; charset=utf-8");
+      });
 }
 
 }  // namespace qm

@@ -201,7 +201,7 @@ void LogAndCount(const SessionPtr& s) {
 }
 
 void LingerRead(const SessionPtr& s) {
-  if (s->scratch.empty()) s->scratch.resize(64 * 1024);
+  if (s->scratch.empty()) s->scratch.resize(size_t{64} * 1024);
   s->socket.async_read_some(asio::buffer(s->scratch), [s](boost::system::error_code ec, size_t n) {
     if (ec || n >= s->drainLeft) return CloseSession(s);
     s->drainLeft -= n;
@@ -437,7 +437,7 @@ void DrainThen413(const SessionPtr& s) {
   s->buffer.consume(buffered);
   s->drainLeft -= buffered;
   if (s->drainLeft == 0) return Refuse(s, 413, true);
-  if (s->scratch.empty()) s->scratch.resize(64 * 1024);
+  if (s->scratch.empty()) s->scratch.resize(size_t{64} * 1024);
   const size_t want = std::min<uint64_t>(s->scratch.size(), s->drainLeft);
   s->socket.async_read_some(asio::buffer(s->scratch.data(), want),
                             [s](boost::system::error_code ec, size_t n) {

@@ -31,7 +31,7 @@ std::string ClientAddress(const std::vector<std::string>& trustedProxies, const 
     const size_t first = entry.find_first_not_of(" \t");
     const size_t last = entry.find_last_not_of(" \t");
     entry = first == std::string::npos ? std::string() : entry.substr(first, last - first + 1);
-    const std::string address = CanonicalAddress(entry);
+    std::string address = CanonicalAddress(entry);
     if (address.empty()) return peer;  // a broken list names no one
     if (!IsTrustedProxy(trustedProxies, address)) return address;
     if (comma == std::string::npos) break;

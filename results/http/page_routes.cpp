@@ -21,7 +21,7 @@ namespace qm {
 
 namespace {
 
-constexpr size_t EXPORT_CHUNK = 64 * 1024;
+constexpr size_t EXPORT_CHUNK = size_t{64} * 1024;
 
 void StoreUnavailable(HttpReply& res) { SendPageError(res, 503, StatusExplanation(503)); }
 
@@ -175,7 +175,7 @@ void SubmitUpload(BoardContext* context, const HttpRequest& req, HttpReply& res)
 // bytes: the export of a large board is never held whole. A store that
 // fails part way ends the reply unfinished, which the client sees as cut.
 void StreamExport(BoardContext* context, HttpReply& res, const char* contentType, const std::string& fileName,
-                  std::string head, std::string (*row)(const ResultRecord&)) {
+                  const std::string& head, std::string (*row)(const ResultRecord&)) {
   SetHeader(res, "Content-Type", contentType);
   SetHeader(res, "Content-Disposition", "attachment; filename=\"" + fileName + "\"");
   res.stream = [context, head, row](const PieceWriter& write) {
