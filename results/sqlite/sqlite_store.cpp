@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "results/connection_pool.h"
@@ -92,6 +93,24 @@ struct WriterTurn {
   }
   WriterTurn(const WriterTurn&) = delete;
   WriterTurn& operator=(const WriterTurn&) = delete;
+};
+
+// What every write takes: a pooled connection, then this process's writer
+// turn, waited for at most the lock wait. ready is false, with *error set,
+// when either cannot be had.
+struct WriteAccess {
+  Lease<Connection> lease;
+  std::optional<WriterTurn> writer;
+  bool ready = false;
+  WriteAccess(Database* database, std::string* error) : lease(database->pool, error) {
+    if (lease.connection == nullptr) return;
+    writer.emplace(database);
+    if (!writer->held) {
+      *error = "SQLite: the database is busy with another writer";
+      return;
+    }
+    ready = true;
+  }
 };
 
 std::string ErrorOf(sqlite3* db, const std::string& what) {
@@ -243,14 +262,9 @@ StoreStatus Insert(Connection* connection, ResultRecord* record, const std::stri
 
 StoreStatus Add(void* db, ResultRecord* const* records, const std::string* keys, size_t count,
                 StoreStatus* statuses, std::string* error) {
-  auto* database = static_cast<Database*>(db);
-  Lease<Connection> lease(database->pool, error);
-  if (lease.connection == nullptr) return StoreStatus::Failed;
-  WriterTurn writer(database);
-  if (!writer.held) {
-    *error = "SQLite: the database is busy with another writer";
-    return StoreStatus::Failed;
-  }
+  WriteAccess access(static_cast<Database*>(db), error);
+  if (!access.ready) return StoreStatus::Failed;
+  Lease<Connection>& lease = access.lease;
   if (count == 1) return statuses[0] = Insert(lease.connection, records[0], keys[0], error);
   if (!Execute(lease.connection->db, "BEGIN IMMEDIATE", error)) return StoreStatus::Failed;
   for (size_t i = 0; i < count; ++i) {
@@ -441,14 +455,9 @@ StoreStatus ExportWhole(void* db, const ResultTaker& take, std::string* error) {
 
 StoreStatus Restore(void* db, const ResultRecord* records, const std::string* keys, size_t count,
                     std::string* error) {
-  auto* database = static_cast<Database*>(db);
-  Lease<Connection> lease(database->pool, error);
-  if (lease.connection == nullptr) return StoreStatus::Failed;
-  WriterTurn writer(database);
-  if (!writer.held) {
-    *error = "SQLite: the database is busy with another writer";
-    return StoreStatus::Failed;
-  }
+  WriteAccess access(static_cast<Database*>(db), error);
+  if (!access.ready) return StoreStatus::Failed;
+  Lease<Connection>& lease = access.lease;
   if (!Execute(lease.connection->db, "BEGIN IMMEDIATE", error)) return StoreStatus::Failed;
   for (size_t i = 0; i < count; ++i) {
     Use insert(lease.connection, RESTORE_RESULT);
@@ -503,14 +512,9 @@ StoreStatus DeleteTokenSha256(void* db, int64_t id, std::string* sha256, std::st
 }
 
 StoreStatus Remove(void* db, int64_t id, std::string* error) {
-  auto* database = static_cast<Database*>(db);
-  Lease<Connection> lease(database->pool, error);
-  if (lease.connection == nullptr) return StoreStatus::Failed;
-  WriterTurn writer(database);
-  if (!writer.held) {
-    *error = "SQLite: the database is busy with another writer";
-    return StoreStatus::Failed;
-  }
+  WriteAccess access(static_cast<Database*>(db), error);
+  if (!access.ready) return StoreStatus::Failed;
+  Lease<Connection>& lease = access.lease;
   Use remove(lease.connection, DELETE_RESULT);
   remove.integer(1, id);
   if (sqlite3_step(remove.statement) != SQLITE_DONE)
