@@ -83,10 +83,8 @@ void ListDrivesJson(BoardContext* context, const HttpRequest&, HttpReply& res) {
 }  // namespace
 
 void AddApiRoutes(RouteTable* table, BoardContext* context) {
-  const auto add = [&](const char* method, const char* pattern, RouteCost cost,
-                       void (*handler)(BoardContext*, const HttpRequest&, HttpReply&)) {
-    AddRoute(table, method, pattern, cost,
-             [context, handler](const HttpRequest& req, HttpReply& res) { handler(context, req, res); });
+  const auto add = [&](const char* method, const char* pattern, RouteCost cost, BoardHandler handler) {
+    AddBoardRoute(table, context, method, pattern, cost, handler);
   };
   add("POST", "/api/results", RouteCost::Store, PostResult);
   add("GET", "/api/results", RouteCost::Store, ListResultsJson);

@@ -14,6 +14,13 @@ struct BoardContext {
   BoardMetrics* metrics = nullptr;  // uploads are counted by outcome
 };
 
+// A handler of the board's own routes: it reads and writes through context.
+using BoardHandler = void (*)(BoardContext*, const HttpRequest&, HttpReply&);
+
+// Adds handler to the table, bound to context.
+void AddBoardRoute(RouteTable* table, BoardContext* context, const char* method, const char* pattern,
+                   RouteCost cost, BoardHandler handler);
+
 // The handlers of each family, added to the server's table.
 void AddPageRoutes(RouteTable* table, BoardContext* context);
 void AddApiRoutes(RouteTable* table, BoardContext* context);

@@ -207,10 +207,8 @@ void JsonLinesExport(BoardContext* context, const HttpRequest&, HttpReply& res) 
 }  // namespace
 
 void AddPageRoutes(RouteTable* table, BoardContext* context) {
-  const auto add = [&](const char* method, const char* pattern, RouteCost cost,
-                       void (*handler)(BoardContext*, const HttpRequest&, HttpReply&)) {
-    AddRoute(table, method, pattern, cost,
-             [context, handler](const HttpRequest& req, HttpReply& res) { handler(context, req, res); });
+  const auto add = [&](const char* method, const char* pattern, RouteCost cost, BoardHandler handler) {
+    AddBoardRoute(table, context, method, pattern, cost, handler);
   };
   add("GET", "/", RouteCost::Store, Leaderboard);
   add("GET", R"(/results/(\d{1,18}))", RouteCost::Store, OneResult);
