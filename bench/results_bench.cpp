@@ -10,6 +10,7 @@
 // call postgres_session_start DIR first): a database of its own there.
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -83,6 +84,8 @@ int64_t Argument(int argc, char** argv, int index, int64_t otherwise) {
 }  // namespace qm
 
 int main(int argc, char** argv) {
+  // A connection the server ends mid-request fails the write, not the run.
+  std::signal(SIGPIPE, SIG_IGN);
   const std::string parts = argc > 1 ? argv[1] : "abc";
   const bool million = parts.find('d') != std::string::npos;
   const int64_t results = qm::Argument(argc, argv, 2, million ? 1000000 : 100000);
