@@ -1,6 +1,8 @@
-// The JSON API: uploads, listings, one result, the drive models, health.
+// The JSON API: uploads, listings, one result, results side by side, the
+// drive models, health.
 #include "results/clean_text.h"
 #include "results/http/board_context.h"
+#include "results/http/comparison_read.h"
 #include "results/http/http_replies.h"
 #include "results/http/request_values.h"
 #include "results/pages/html_text.h"
@@ -71,6 +73,15 @@ void GetResultJson(BoardContext* context, const HttpRequest& req, HttpReply& res
   }
 }
 
+// Each result as /api/results/<id> gives it, in the order asked.
+void CompareJson(BoardContext* context, const HttpRequest& req, HttpReply& res) {
+  const Comparison comparison = ReadComparison(context->store, req);
+  if (comparison.status != 200) return SendApiError(res, comparison.status, comparison.problem);
+  nlohmann::json list = nlohmann::json::array();
+  for (const ResultRecord& record : comparison.results) list.push_back(ResultDetailJson(record));
+  SendJson(res, 200, {{"results", list}});
+}
+
 void ListDrivesJson(BoardContext* context, const HttpRequest&, HttpReply& res) {
   std::vector<DriveSummary> drives;
   if (ListDrives(context->store, &drives) != StoreStatus::Ok)
@@ -89,6 +100,7 @@ void AddApiRoutes(RouteTable* table, BoardContext* context) {
   add("POST", "/api/results", RouteCost::Store, PostResult);
   add("GET", "/api/results", RouteCost::Store, ListResultsJson);
   add("GET", R"(/api/results/(\d{1,18}))", RouteCost::Store, GetResultJson);
+  add("GET", "/api/compare", RouteCost::Store, CompareJson);
   add("GET", "/api/drives", RouteCost::Expensive, ListDrivesJson);
   AddRoute(table, "GET", "/healthz", RouteCost::Light,
            [](const HttpRequest&, HttpReply& res) { SetContent(res, "ok\n", "text/plain; charset=utf-8"); });

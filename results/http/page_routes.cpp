@@ -1,12 +1,14 @@
 // The board's pages: the leaderboard, one result and its validation file,
-// the drive models, the upload form, the CSV and JSON Lines exports and the
-// style sheet.
+// results side by side, the drive models, the upload form, the CSV and JSON
+// Lines exports and the style sheet.
 #include "export/report_check.h"
 #include "results/clean_text.h"
 #include "results/delete_token.h"
 #include "results/http/board_context.h"
+#include "results/http/comparison_read.h"
 #include "results/http/http_replies.h"
 #include "results/http/request_values.h"
+#include "results/pages/compare_page.h"
 #include "results/pages/drive_pages.h"
 #include "results/pages/html_text.h"
 #include "results/pages/leaderboard_page.h"
@@ -113,6 +115,12 @@ void OneResult(BoardContext* context, const HttpRequest& req, HttpReply& res) {
   SendPage(res, 200, ResultPageHtml(view));
 }
 
+void Compare(BoardContext* context, const HttpRequest& req, HttpReply& res) {
+  const Comparison comparison = ReadComparison(context->store, req);
+  if (comparison.status != 200) return SendPageError(res, comparison.status, comparison.problem);
+  SendPage(res, 200, ComparePage(comparison.results));
+}
+
 void ValidationDownload(BoardContext* context, const HttpRequest& req, HttpReply& res) {
   int64_t id = 0;
   ResultRecord record;
@@ -213,6 +221,7 @@ void AddPageRoutes(RouteTable* table, BoardContext* context) {
   add("GET", "/", RouteCost::Store, Leaderboard);
   add("GET", R"(/results/(\d{1,18}))", RouteCost::Store, OneResult);
   add("GET", R"(/results/(\d{1,18})\.verify)", RouteCost::Store, ValidationDownload);
+  add("GET", "/compare", RouteCost::Store, Compare);
   add("GET", "/drives", RouteCost::Expensive, Drives);
   add("GET", "/drives/(.+)", RouteCost::Expensive, DriveModel);
   add("GET", "/results.csv", RouteCost::Expensive, CsvExport);

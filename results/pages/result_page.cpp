@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "layout/reference_drives.h"
-#include "platform/text.h"
 #include "results/pages/html_text.h"
 #include "results/pages/page_frame.h"
+#include "results/pages/reference_chart.h"
+#include "results/pages/result_fields.h"
 #include "results/pages/results_table.h"
 #include "results/pages/speed_scale.h"
 
@@ -41,50 +41,6 @@ std::vector<int64_t> HistogramCounts(const std::vector<SpeedCount>& speedCounts)
 }
 
 namespace {
-
-std::string Field(const char* name, const std::string& valueHtml) {
-  return std::string("<dt>") + name + "</dt><dd>" + valueHtml + "</dd>";
-}
-
-// Horizontal bars: this result among the seven references, fastest on top.
-std::string ReferenceChart(const ResultRecord& r) {
-  struct Entry {
-    std::string label;
-    double speed;
-    bool self;
-  };
-  std::vector<Entry> entries;
-  for (const ReferenceDrive& drive : ReferenceDrives())
-    entries.push_back({Utf8(drive.label), ReferenceSpeed(drive), false});
-  entries.push_back({"This result: " + ModelText(r), ResultSpeed(r), true});
-  std::stable_sort(entries.begin(), entries.end(),
-                   [](const Entry& a, const Entry& b) { return a.speed > b.speed; });
-  const int rowHeight = 24, labelWidth = 205, top = 32;
-  const int height = top + rowHeight * static_cast<int>(entries.size()) + 4;
-  std::string svg =
-      "<svg class=\"chart\" id=\"reference-chart\" width=\"580\" height=\"" + std::to_string(height) +
-      "\" viewBox=\"0 0 580 " + std::to_string(height) +
-      "\" role=\"img\" aria-label=\"this result beside the reference drives\"><g transform=\"translate(" +
-      std::to_string(labelWidth) + " 0)\">" + ScaleLabelsSvg() + "</g>";
-  for (size_t i = 0; i < entries.size(); ++i) {
-    const Entry& e = entries[i];
-    const int y = top + rowHeight * static_cast<int>(i);
-    std::string label = e.label;
-    if (label.size() > 33) {
-      // Cut at a character boundary; the whole label stays in the tooltip.
-      size_t cut = 32;
-      while (cut > 0 && (static_cast<unsigned char>(label[cut]) & 0xC0) == 0x80) --cut;
-      label = label.substr(0, cut) + "...";
-    }
-    svg += "<text x=\"0\" y=\"" + std::to_string(y + 10) + "\"" + (e.self ? " font-weight=\"bold\"" : "") +
-           "><title>" + EscapeHtml(e.label) + "</title>" + EscapeHtml(label) +
-           "</text><g transform=\"translate(" + std::to_string(labelWidth) + " " + std::to_string(y) +
-           ")\">" + SpeedBarSvg(e.speed, e.self ? BarKind::Highlight : BarKind::Reference) +
-           "</g><text class=\"muted\" x=\"" + std::to_string(labelWidth + BAR_WIDTH + 8) + "\" y=\"" +
-           std::to_string(y + 10) + "\">" + FixedText(e.speed, 3) + "</text>";
-  }
-  return svg + "</svg>";
-}
 
 // All results on the board's scale, with this one's bin and place marked.
 std::string Histogram(const ResultRecord& r, const std::vector<SpeedCount>& speedCounts) {
@@ -123,6 +79,17 @@ std::string Histogram(const ResultRecord& r, const std::vector<SpeedCount>& spee
   return svg + "</svg>";
 }
 
+// This result beside others, by their numbers: the hidden field and the
+// typed ones arrive as ids=7&ids=12,40, which /compare takes together.
+std::string CompareForm(const std::string& id) {
+  return "<form class=\"compare-pick\" method=\"get\" action=\"/compare\"><input type=\"hidden\" "
+         "name=\"ids\" value=\"" +
+         id +
+         "\"><label for=\"compare-with\">Compare with results</label> <input type=\"text\" "
+         "id=\"compare-with\" name=\"ids\" inputmode=\"numeric\" pattern=\"[0-9, ]*\" "
+         "placeholder=\"e.g. 12, 40\"> <button type=\"submit\">Compare</button></form>";
+}
+
 }  // namespace
 
 std::string ResultPageHtml(const ResultView& view) {
@@ -146,25 +113,15 @@ std::string ResultPageHtml(const ResultView& view) {
   body += "<div class=\"columns\"><div><div class=\"speed-big\" id=\"speed\">" + EscapeHtml(r.speedText) +
           " MB/s</div><p id=\"percentile\">Faster than " + std::to_string(percent) +
           " % of results.</p><dl class=\"fields\">";
-  body += Field("Drive under test", EscapeHtml(r.driveUnderTest));
-  body += Field("Drive model", EscapeHtml(ModelText(r)));
-  body += Field("Capacity", InDriveList(r) ? CapacityText(r.driveCapacity) : NOT_IN_DRIVE_LIST);
-  body += Field("Average of results", std::to_string(r.averageMs) + " ms");
-  body += Field("Speed", EscapeHtml(r.speedText) + " MB/s");
-  body += Field("Edition", EscapeHtml(r.edition));
-  body += Field("Processor", EscapeHtml(r.processor));
-  body += Field("Board", EscapeHtml(r.board));
-  body += Field("Graphics", EscapeHtml(r.graphics));
-  body += Field("Total memory", EscapeHtml(r.totalMemory));
-  body += Field("OS", EscapeHtml(r.osName));
-  body += Field("OS build", EscapeHtml(r.osBuild));
-  body += Field("Submitted (UTC)", EscapeHtml(r.submittedUtc));
-  body += Field("Report SHA-256", "<code>" + EscapeHtml(r.reportSha256) + "</code>");
+  for (const ResultField& field : ResultFields(r))
+    body += std::string("<dt>") + field.name + "</dt><dd>" + field.html + "</dd>";
   body += "</dl><a class=\"download\" id=\"download\" href=\"/results/" + id +
-          ".verify\" download>Download the validation file</a></div><div><h2 class=\"first\">The report</h2>"
+          ".verify\" download>Download the validation file</a>" + CompareForm(id) +
+          "</div><div><h2 class=\"first\">The report</h2>"
           "<pre class=\"report\" id=\"report\">" +
           EscapeHtml(r.report) + "</pre></div></div>";
-  body += "<div class=\"charts\"><section><h2>Beside the reference drives</h2>" + ReferenceChart(r) +
+  body += "<div class=\"charts\"><section><h2>Beside the reference drives</h2>" +
+          ReferenceChartSvg({{"This result: " + ModelText(r), ResultSpeed(r)}}) +
           "</section><section><h2>Among all results</h2>" + Histogram(r, view.speedCounts) +
           "</section></div>";
   return PageFrame(ModelText(r), BoardSection::None, body);

@@ -54,21 +54,25 @@ std::string ModelCell(const ResultRecord& result) {
 
 std::string ResultRow(const TableRow& row) {
   const ResultRecord& r = *row.result;
-  return "<tr id=\"result-" + std::to_string(r.id) + "\"><td class=\"num\">" + std::to_string(row.rank) +
-         "</td><td class=\"model\">" + ModelCell(r) + "</td><td class=\"num\">" +
-         CapacityText(r.driveCapacity) + "</td><td class=\"num\"><b>" + EscapeHtml(r.speedText) +
-         "</b></td><td>" + SpeedBarSvg(row.speed, BarKind::Result) + "</td><td class=\"num\">" +
-         std::to_string(r.averageMs) + "</td><td class=\"small\">" + EscapeHtml(r.processor) +
-         "</td><td class=\"small\">" + EscapeHtml(r.osName) + "</td><td class=\"num small\">" +
-         DateText(r.submittedUtc) + "</td></tr>";
+  const std::string id = std::to_string(r.id);
+  return "<tr id=\"result-" + id + "\"><td class=\"pick\"><input type=\"checkbox\" name=\"ids\" value=\"" +
+         id + "\" aria-label=\"Pick result " + id + " to compare\"></td><td class=\"num\">" +
+         std::to_string(row.rank) + "</td><td class=\"model\">" + ModelCell(r) +
+         "</td><td class=\"num fold\">" + CapacityText(r.driveCapacity) + "</td><td class=\"num\"><b>" +
+         EscapeHtml(r.speedText) + "</b></td><td>" + SpeedBarSvg(row.speed, BarKind::Result) +
+         "</td><td class=\"num fold\">" + std::to_string(r.averageMs) + "</td><td class=\"small fold\">" +
+         EscapeHtml(r.processor) + "</td><td class=\"small fold\">" + EscapeHtml(r.osName) +
+         "</td><td class=\"num small fold\">" + DateText(r.submittedUtc) + "</td></tr>";
 }
 
 std::string ReferenceRow(const TableRow& row) {
-  return "<tr class=\"reference\"><td class=\"num\">&ndash;</td><td class=\"model\">" +
+  return "<tr class=\"reference\"><td class=\"pick\"></td><td class=\"num\">&ndash;</td><td "
+         "class=\"model\">" +
          EscapeHtml(row.referenceLabel) +
-         " <span class=\"badge\">reference</span></td><td class=\"num\"></td>" + "<td class=\"num\"><b>" +
-         FixedText(row.speed, 3) + "</b></td><td>" + SpeedBarSvg(row.speed, BarKind::Reference) +
-         "</td><td class=\"num\"></td><td class=\"small\" colspan=\"3\">the program's comparison "
+         " <span class=\"badge\">reference</span></td><td class=\"num fold\"></td>" +
+         "<td class=\"num\"><b>" + FixedText(row.speed, 3) + "</b></td><td>" +
+         SpeedBarSvg(row.speed, BarKind::Reference) +
+         "</td><td class=\"num fold\"></td><td class=\"small fold\" colspan=\"3\">the program's comparison "
          "window</td></tr>";
 }
 
@@ -76,14 +80,19 @@ std::string ReferenceRow(const TableRow& row) {
 
 std::string ResultsTable(const std::vector<TableRow>& rows) {
   std::string html =
-      "<table class=\"results\"><thead><tr><th class=\"num\">Rank</th><th>Drive model</th>"
-      "<th class=\"num\">Capacity</th><th class=\"num\">MB/s</th><th>" +
+      "<form class=\"compare-pick\" method=\"get\" action=\"/compare\"><table class=\"results\"><thead><tr>"
+      "<th class=\"pick\">Pick</th><th class=\"num\">Rank</th><th>Drive model</th>"
+      "<th class=\"num fold\">Capacity</th><th class=\"num\">MB/s</th><th>" +
       ScaleLabelsSvg() +
-      "</th><th class=\"num\">Average ms</th><th>Processor</th><th>OS</th><th class=\"num\">Date</th></tr>"
+      "</th><th class=\"num fold\">Average ms</th><th class=\"fold\">Processor</th><th class=\"fold\">OS</th>"
+      "<th class=\"num fold\">Date</th></tr>"
       "</thead><tbody>";
   for (const TableRow& row : rows) html += row.reference ? ReferenceRow(row) : ResultRow(row);
-  if (rows.empty()) html += "<tr><td colspan=\"9\">No results here yet.</td></tr>";
-  return html + "</tbody></table>";
+  if (rows.empty()) html += "<tr><td colspan=\"10\">No results here yet.</td></tr>";
+  // A form of checkboxes sends ids=1&ids=2, which /compare takes: no script needed.
+  return html +
+         "</tbody></table><p class=\"compare-go\"><button type=\"submit\" id=\"compare-go\">Compare the "
+         "picked results</button> (two to four)</p></form>";
 }
 
 }  // namespace qm

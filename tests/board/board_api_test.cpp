@@ -514,6 +514,108 @@ TEST_P(Board, UploadsPerAddressAreCapped) {
   EXPECT_EQ(Marked(), 2);
 }
 
+// Results side by side: the page shows each with the differing fields
+// marked, the twin gives each as /api/results/<id> does, in the order asked.
+TEST_P(Board, CompareShowsResultsSideBySide) {
+  std::vector<std::string> ids;
+  for (int n = 0; n < 4; ++n) {
+    auto added = Upload(File(n));
+    ASSERT_TRUE(added && added->status == 201);
+    ids.push_back(std::to_string(json::parse(added->body)["id"].get<int64_t>()));
+  }
+  const auto page = [&](const std::string& query) {
+    auto res = Client().Get(("/compare?" + query).c_str());
+    EXPECT_TRUE(res && res->status == 200) << query << ": " << (res ? res->body.substr(0, 300) : "");
+    return res ? res->body : std::string();
+  };
+  const std::string two = page("ids=" + ids[0] + "," + ids[1]);
+  EXPECT_NE(two.find(Model(0)), std::string::npos);
+  EXPECT_NE(two.find(Model(1)), std::string::npos);
+  EXPECT_EQ(two.find(Model(2)), std::string::npos);
+  EXPECT_NE(two.find("<tr class=\"differs\"><th scope=\"row\">Drive model <span class=\"mark\""),
+            std::string::npos)
+      << "the models differ";
+  EXPECT_NE(two.find("<tr><th scope=\"row\">Processor</th>"), std::string::npos) << "the processors do not";
+  EXPECT_NE(two.find("Result " + ids[1] + ": " + Model(1)), std::string::npos) << "a bar in the chart";
+  EXPECT_NE(two.find("WD Black SN850 - 500 GB"), std::string::npos) << "the reference drives beside them";
+
+  // As a form of checkboxes sends it, with spaces typed around a number.
+  const std::string four = page("ids=" + ids[3] + "&ids=" + ids[1] + "&ids=%20" + ids[0] + "%20," + ids[2]);
+  size_t at = 0;
+  for (size_t k : {3, 1, 0, 2}) {
+    const size_t column = four.find("<th scope=\"col\" id=\"result-" + ids[k] + "\">");
+    EXPECT_NE(column, std::string::npos) << ids[k];
+    EXPECT_GT(column, at) << "the columns in the order asked";
+    at = column;
+    EXPECT_NE(four.find(Model(static_cast<int>(k))), std::string::npos);
+  }
+
+  auto twin = Client().Get(("/api/compare?ids=" + ids[2] + "," + ids[0] + "," + ids[3]).c_str());
+  ASSERT_TRUE(twin && twin->status == 200) << (twin ? twin->body : "");
+  const json results = json::parse(twin->body)["results"];
+  ASSERT_EQ(results.size(), 3u);
+  for (size_t i = 0; i < 3; ++i) {
+    const std::string id = ids[std::vector<size_t>{2, 0, 3}[i]];
+    auto one = Client().Get(("/api/results/" + id).c_str());
+    ASSERT_TRUE(one && one->status == 200);
+    EXPECT_EQ(results[i], json::parse(one->body)) << "as /api/results/" << id << " gives it";
+  }
+
+  // The listings and the result page pick results for it without script.
+  auto board = Client().Get("/");
+  ASSERT_TRUE(board && board->status == 200);
+  EXPECT_NE(board->body.find("<form class=\"compare-pick\" method=\"get\" action=\"/compare\">"),
+            std::string::npos);
+  EXPECT_NE(board->body.find("<input type=\"checkbox\" name=\"ids\" value=\"" + ids[2] + "\""),
+            std::string::npos);
+  auto result = Client().Get(("/results/" + ids[0]).c_str());
+  ASSERT_TRUE(result && result->status == 200);
+  EXPECT_NE(result->body.find("action=\"/compare\"><input type=\"hidden\" name=\"ids\" value=\"" + ids[0]),
+            std::string::npos);
+}
+
+TEST_P(Board, CompareRefusesBadIds) {
+  std::vector<std::string> ids;
+  for (int n = 0; n < 2; ++n) {
+    auto added = Upload(File(n));
+    ASSERT_TRUE(added && added->status == 201);
+    ids.push_back(std::to_string(json::parse(added->body)["id"].get<int64_t>()));
+  }
+  const std::string a = ids[0], b = ids[1];
+  const struct {
+    std::string query;
+    int status;
+    std::string named;  // in the explanation
+  } cases[] = {
+      {"", 400, "two to four"},
+      {"ids=" + a, 400, "two to four"},
+      {"ids=" + a + "&ids=", 400, "two to four"},  // the result page's empty text field
+      {"ids=" + a + "," + b + ",7,8,9", 400, "two to four"},
+      {"ids=" + a + ",x", 400, "whole numbers"},
+      {"ids=" + a + ",-3", 400, "whole numbers"},
+      {"ids=" + a + ",0", 400, "whole numbers"},
+      {"ids=" + a + ",1.5", 400, "whole numbers"},
+      {"ids=" + a + ",99999999999999999999", 400, "whole numbers"},
+      {"ids=" + a + "&ids=" + a, 400, "Result " + a + " is given twice"},
+      {"ids=" + a + ",999999999", 404, "999999999"},
+      {"ids=" + a + "," + b, 200, ""},
+  };
+  for (const auto& c : cases) {
+    auto res = Client().Get(("/compare?" + c.query).c_str());
+    ASSERT_TRUE(res) << c.query;
+    EXPECT_EQ(res->status, c.status) << c.query << ": " << res->body.substr(0, 300);
+    EXPECT_NE(res->get_header_value("Content-Type").find("text/html"), std::string::npos) << c.query;
+    EXPECT_NE(res->body.find(c.named), std::string::npos) << c.query;
+    auto twin = Client().Get(("/api/compare?" + c.query).c_str());
+    ASSERT_TRUE(twin) << c.query;
+    EXPECT_EQ(twin->status, c.status) << "/api " << c.query;
+    const json body = json::parse(twin->body, nullptr, false);
+    if (c.status != 200) {
+      EXPECT_NE(body.value("error", std::string()).find(c.named), std::string::npos) << twin->body;
+    }
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Stores, Board, ::testing::Values("sqlite", "postgres"),
                          [](const auto& info) { return info.param; });
 

@@ -8,6 +8,7 @@
 
 #include "layout/reference_drives.h"
 #include "platform/text.h"
+#include "results/pages/compare_page.h"
 #include "results/pages/drive_pages.h"
 #include "results/pages/html_text.h"
 #include "results/pages/leaderboard_page.h"
@@ -160,7 +161,8 @@ TEST(Pages, HostileFieldsAreEscapedEverywhere) {
   modelPage.results = {r};
   const std::string pages[] = {LeaderboardPage(board), ResultPageHtml(one),
                                DrivesPage({drive}),    DriveModelPage(hostile, modelPage, 1),
-                               SubmitPage(hostile),    ErrorPage(404, hostile)};
+                               SubmitPage(hostile),    ErrorPage(404, hostile),
+                               ComparePage({r, r})};
   for (const std::string& html : pages) {
     EXPECT_EQ(html.find("<img"), std::string::npos) << html.substr(0, 400);
     EXPECT_EQ(html.find("<script"), std::string::npos);
