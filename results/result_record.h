@@ -17,6 +17,9 @@ struct ResultRecord : ReportFields {
   std::string report;             // the decrypted report bytes
   std::string validationFile;     // the .verify bytes as received
   std::string deleteTokenSha256;  // lower-case hex of the sender's delete token; empty: none was given
+  // Beyond its drive model's far-out fences (outlier_fences.h): set by
+  // MarkOutliers for the pages and exports, never stored.
+  bool outlier = false;
 };
 
 // A listing: results ranked fastest first (smallest averageMs, then lowest id).

@@ -16,6 +16,7 @@
 struct KeptFigures {
   qm::DriveSummary summary;
   int64_t changes = 0;
+  std::vector<double> sampleSpeeds;  // as DriveFigures has them
 };
 
 struct qm::ResultStore {
@@ -64,6 +65,17 @@ DriveSummary FiguresOf(const std::string& model, const std::vector<int64_t>& sor
   summary.bestSpeed = SpeedOf(sorted.front());
   summary.worstSpeed = SpeedOf(sorted.back());
   return summary;
+}
+
+// At most DRIVE_SAMPLE_SIZE speeds, evenly spaced by rank from the fastest
+// to the slowest, so the sample keeps the shape of the whole.
+std::vector<double> SampleOf(const std::vector<int64_t>& sorted) {
+  const size_t n = sorted.size(), take = std::min(n, DRIVE_SAMPLE_SIZE);
+  std::vector<double> speeds;
+  speeds.reserve(take);
+  for (size_t i = 0; i < take; ++i)
+    speeds.push_back(SpeedOf(sorted[take == 1 ? 0 : i * (n - 1) / (take - 1)]));
+  return speeds;
 }
 
 // Whether figures taken at (count, changes) still stand: fewer than 1 % of
@@ -181,28 +193,68 @@ StoreStatus ListResults(ResultStore* store, const ResultQuery& query, ResultPage
   return Noted(store, store->backend->list(store->db, folded, page, &error), error);
 }
 
+namespace {
+
+// The model's kept figures, read again unless they still stand (their
+// count is the one they were read at; callers show the exact one); nullptr in *figures when the model has
+// gone since it was counted. The caller holds figuresMutex.
+StoreStatus FreshFigures(ResultStore* store, const DriveCount& count, KeptFigures** figures,
+                         std::string* error) {
+  *figures = nullptr;
+  auto kept = store->figures.find(count.model);
+  if (kept == store->figures.end() || !StillStands(kept->second, count)) {
+    std::vector<int64_t> averages;
+    const StoreStatus status = store->backend->modelAverages(store->db, count.model, &averages, error);
+    if (status != StoreStatus::Ok) return status;
+    if (averages.empty()) return StoreStatus::Ok;
+    kept = store->figures
+               .insert_or_assign(count.model, KeptFigures{FiguresOf(count.model, averages), count.changes,
+                                                          SampleOf(averages)})
+               .first;
+  }
+  *figures = &kept->second;
+  return StoreStatus::Ok;
+}
+
+// The kept figures of the models named, by model; a model with no results
+// is left out.
+StoreStatus FiguresOfModels(ResultStore* store, const std::vector<std::string>& models,
+                            std::map<std::string, DriveSummary>* summaries, std::string* error) {
+  std::vector<DriveCount> counts;
+  for (const std::string& model : models) {
+    if (summaries->count(model) > 0) continue;
+    counts.clear();
+    StoreStatus status = store->backend->driveCounts(store->db, &model, &counts, error);
+    if (status != StoreStatus::Ok) return status;
+    if (counts.empty()) continue;
+    std::lock_guard<std::mutex> lock(store->figuresMutex);
+    KeptFigures* figures = nullptr;
+    status = FreshFigures(store, counts.front(), &figures, error);
+    if (status != StoreStatus::Ok) return status;
+    if (figures != nullptr)
+      summaries->insert_or_assign(model, figures->summary).first->second.count = counts.front().count;
+  }
+  return StoreStatus::Ok;
+}
+
+}  // namespace
+
 StoreStatus ListDrives(ResultStore* store, std::vector<DriveSummary>* drives) {
   drives->clear();
   std::vector<DriveCount> counts;
   std::string error;
-  StoreStatus status = store->backend->driveCounts(store->db, &counts, &error);
+  StoreStatus status = store->backend->driveCounts(store->db, nullptr, &counts, &error);
   if (status != StoreStatus::Ok) return Noted(store, status, error);
   std::lock_guard<std::mutex> lock(store->figuresMutex);
   std::map<std::string, KeptFigures> fresh;
   for (const DriveCount& count : counts) {
-    auto kept = store->figures.find(count.model);
-    if (kept == store->figures.end() || !StillStands(kept->second, count)) {
-      std::vector<int64_t> averages;
-      status = store->backend->modelAverages(store->db, count.model, &averages, &error);
-      if (status != StoreStatus::Ok) return Noted(store, status, error);
-      if (averages.empty()) continue;  // gone since it was counted
-      kept = store->figures
-                 .insert_or_assign(count.model, KeptFigures{FiguresOf(count.model, averages), count.changes})
-                 .first;
-    }
-    fresh.emplace(count.model, kept->second);
-    drives->push_back(kept->second.summary);
+    KeptFigures* figures = nullptr;
+    status = FreshFigures(store, count, &figures, &error);
+    if (status != StoreStatus::Ok) return Noted(store, status, error);
+    if (figures == nullptr) continue;  // gone since it was counted
+    drives->push_back(figures->summary);
     drives->back().count = count.count;
+    fresh.emplace(count.model, std::move(*figures));
   }
   store->figures = std::move(fresh);  // models that are gone are forgotten
   // By median: one fast or slow outlier moves a mean, hardly a median.
@@ -210,6 +262,49 @@ StoreStatus ListDrives(ResultStore* store, std::vector<DriveSummary>* drives) {
     if (a.medianSpeed != b.medianSpeed) return a.medianSpeed > b.medianSpeed;
     return a.count != b.count ? a.count > b.count : a.model < b.model;
   });
+  return StoreStatus::Ok;
+}
+
+StoreStatus MarkOutliers(ResultStore* store, std::vector<ResultRecord>* results) {
+  std::vector<std::string> models;
+  for (const ResultRecord& record : *results) models.push_back(record.driveModel);
+  std::sort(models.begin(), models.end());
+  models.erase(std::unique(models.begin(), models.end()), models.end());
+  std::map<std::string, DriveSummary> summaries;
+  std::string error;
+  const StoreStatus status = FiguresOfModels(store, models, &summaries, &error);
+  if (status != StoreStatus::Ok) return Noted(store, status, error);
+  for (ResultRecord& record : *results) {
+    auto found = summaries.find(record.driveModel);
+    record.outlier = found != summaries.end() && IsOutlier(FencesOf(found->second), ResultSpeed(record));
+  }
+  return StoreStatus::Ok;
+}
+
+StoreStatus AllOutlierFences(ResultStore* store, std::map<std::string, OutlierFences>* fences) {
+  fences->clear();
+  std::vector<DriveSummary> drives;
+  const StoreStatus status = ListDrives(store, &drives);
+  if (status != StoreStatus::Ok) return status;
+  for (const DriveSummary& drive : drives) fences->emplace(drive.model, FencesOf(drive));
+  return StoreStatus::Ok;
+}
+
+StoreStatus GetDriveFigures(ResultStore* store, const std::string& model, DriveFigures* figures) {
+  *figures = DriveFigures();
+  std::vector<DriveCount> counts;
+  std::string error;
+  StoreStatus status = store->backend->driveCounts(store->db, &model, &counts, &error);
+  if (status != StoreStatus::Ok) return Noted(store, status, error);
+  if (counts.empty()) return StoreStatus::NotFound;
+  std::lock_guard<std::mutex> lock(store->figuresMutex);
+  KeptFigures* kept = nullptr;
+  status = FreshFigures(store, counts.front(), &kept, &error);
+  if (status != StoreStatus::Ok) return Noted(store, status, error);
+  if (kept == nullptr) return StoreStatus::NotFound;
+  figures->summary = kept->summary;
+  figures->summary.count = counts.front().count;
+  figures->sampleSpeeds = kept->sampleSpeeds;
   return StoreStatus::Ok;
 }
 

@@ -5,9 +5,11 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "results/outlier_fences.h"
 #include "results/result_record.h"
 
 namespace qm {
@@ -85,6 +87,27 @@ bool IndexServesSearch(const std::string& text);
 // read by this store, so its median, quartiles, best and worst lag by at
 // most that much.
 StoreStatus ListDrives(ResultStore* store, std::vector<DriveSummary>* drives);
+
+// Sets each result's outlier mark from the fences of its drive model
+// (outlier_fences.h), taken from the model's figures as ListDrives keeps
+// them: the count is exact, so a model crosses OUTLIER_MIN_RESULTS at
+// once; the quartiles lag by at most 1 % of the model's results (none for
+// a model of under 100, none after a delete).
+StoreStatus MarkOutliers(ResultStore* store, std::vector<ResultRecord>* results);
+
+// The fences of every drive model, by model, for marking a whole export.
+StoreStatus AllOutlierFences(ResultStore* store, std::map<std::string, OutlierFences>* fences);
+
+// One drive model's figures, and a sample of its speeds kept with them:
+// every speed of a model of up to DRIVE_SAMPLE_SIZE results, else that
+// many evenly spaced by rank, the best and worst among them. NotFound when
+// the model has no results.
+constexpr size_t DRIVE_SAMPLE_SIZE = 400;
+struct DriveFigures {
+  DriveSummary summary;
+  std::vector<double> sampleSpeeds;  // MB/s, fastest first
+};
+StoreStatus GetDriveFigures(ResultStore* store, const std::string& model, DriveFigures* figures);
 
 // The number of results at each stored speed, from counts the database
 // keeps: the distribution chart and a result's place among all.

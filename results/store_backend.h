@@ -31,8 +31,10 @@ struct StoreBackend {
   StoreStatus (*get)(void* db, int64_t id, ResultRecord* record, std::string* error);
   // query.text arrives already folded as searchKey is.
   StoreStatus (*list)(void* db, const ResultQuery& query, ResultPage* page, std::string* error);
-  // Every drive model with its kept count and number of changes.
-  StoreStatus (*driveCounts)(void* db, std::vector<DriveCount>* counts, std::string* error);
+  // Every drive model with its kept count and number of changes; only the
+  // one named when model is not nullptr (none when it has no results).
+  StoreStatus (*driveCounts)(void* db, const std::string* model, std::vector<DriveCount>* counts,
+                             std::string* error);
   // The averages of one model's results, ascending, from its index alone.
   StoreStatus (*modelAverages)(void* db, const std::string& model, std::vector<int64_t>* averages,
                                std::string* error);
@@ -114,6 +116,8 @@ enum StoreStatement {
   RESTORE_RESULT,
   GET_DELETE_TOKEN,
   DELETE_RESULT,
+  // DRIVE_COUNTS of one model.
+  MODEL_COUNTS,
   STATEMENT_COUNT
 };
 

@@ -1,10 +1,13 @@
 // The JSON API: uploads, listings, one result, results side by side, the
 // drive models, health.
+#include "export/report_check.h"
 #include "results/clean_text.h"
 #include "results/http/board_context.h"
 #include "results/http/comparison_read.h"
+#include "results/http/drive_paging.h"
 #include "results/http/http_replies.h"
 #include "results/http/request_values.h"
+#include "results/page_reads.h"
 #include "results/pages/html_text.h"
 #include "results/pages/result_json.h"
 #include "results/submission.h"
@@ -54,20 +57,20 @@ void ListResultsJson(BoardContext* context, const HttpRequest& req, HttpReply& r
   if (!query.text.empty() && !IndexServesSearch(query.text))
     return SendApiError(res, 400,
                         "q must be at least " + std::to_string(MIN_SEARCH_CHARACTERS) + " characters");
-  ResultPage page;
-  if (ListResults(context->store, query, &page) != StoreStatus::Ok)
+  ListingData listing;
+  if (ReadListing(context->store, query, &listing) != StoreStatus::Ok)
     return SendApiError(res, 503, "the results could not be read; try again later");
   res.status = 200;
-  SetContent(res, ResultListJson(page, query.offset, query.limit), "application/json");
+  SetContent(res, ResultListJson(listing.page, query.offset, query.limit), "application/json");
 }
 
 void GetResultJson(BoardContext* context, const HttpRequest& req, HttpReply& res) {
   int64_t id = 0;
   if (!ParseWholeNumber(req.matches[1], 1, INT64_MAX, 0, &id))
     return SendApiError(res, 404, "no such result");
-  ResultRecord record;
-  switch (GetResult(context->store, id, &record)) {
-    case StoreStatus::Ok: return SendJson(res, 200, ResultDetailJson(record));
+  ResultData data;
+  switch (ReadResult(context->store, id, &data)) {
+    case StoreStatus::Ok: return SendJson(res, 200, ResultDetailJson(data.record, data.speedCounts));
     case StoreStatus::NotFound: return SendApiError(res, 404, "no such result");
     default: return SendApiError(res, 503, "the result could not be read; try again later");
   }
@@ -78,7 +81,8 @@ void CompareJson(BoardContext* context, const HttpRequest& req, HttpReply& res) 
   const Comparison comparison = ReadComparison(context->store, req);
   if (comparison.status != 200) return SendApiError(res, comparison.status, comparison.problem);
   nlohmann::json list = nlohmann::json::array();
-  for (const ResultRecord& record : comparison.results) list.push_back(ResultDetailJson(record));
+  for (const ResultRecord& record : comparison.results)
+    list.push_back(ResultDetailJson(record, comparison.speedCounts));
   SendJson(res, 200, {{"results", list}});
 }
 
@@ -89,6 +93,24 @@ void ListDrivesJson(BoardContext* context, const HttpRequest&, HttpReply& res) {
   nlohmann::json list = nlohmann::json::array();
   for (const DriveSummary& drive : drives) list.push_back(DriveJson(drive));
   SendJson(res, 200, {{"drives", list}});
+}
+
+void DriveModelJson(BoardContext* context, const HttpRequest& req, HttpReply& res) {
+  // The model exactly as stored, as /drives/<model> takes it.
+  const std::string model = req.matches[1];
+  if (model.empty() || model.size() > MAX_DRIVE_MODEL_BYTES)
+    return SendApiError(res, 404, "no such drive model");
+  DrivePaging paging;
+  const std::string wrong = ReadDrivePaging(req, &paging);
+  if (!wrong.empty()) return SendApiError(res, 400, wrong);
+  DrivePageData data;
+  switch (ReadDrivePage(context->store, model, paging.query, paging.pageNumber, &data)) {
+    case StoreStatus::Ok: break;
+    case StoreStatus::NotFound: return SendApiError(res, 404, "no results of this drive model");
+    default: return SendApiError(res, 503, "the drive model could not be read; try again later");
+  }
+  res.status = 200;
+  SetContent(res, DrivePageJson(data), "application/json");
 }
 
 }  // namespace
@@ -102,6 +124,7 @@ void AddApiRoutes(RouteTable* table, BoardContext* context) {
   add("GET", R"(/api/results/(\d{1,18}))", RouteCost::Store, GetResultJson);
   add("GET", "/api/compare", RouteCost::Store, CompareJson);
   add("GET", "/api/drives", RouteCost::Expensive, ListDrivesJson);
+  add("GET", "/api/drives/(.+)", RouteCost::Expensive, DriveModelJson);
   AddRoute(table, "GET", "/healthz", RouteCost::Light,
            [](const HttpRequest&, HttpReply& res) { SetContent(res, "ok\n", "text/plain; charset=utf-8"); });
 }

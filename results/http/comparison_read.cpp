@@ -68,15 +68,18 @@ Comparison ReadComparison(ResultStore* store, const HttpRequest& req) {
     ResultRecord record;
     const StoreStatus status = GetResult(store, id, &record);
     if (status == StoreStatus::NotFound) {
-      comparison = {404, "There is no result " + std::to_string(id) + ".", {}};
+      comparison = {404, "There is no result " + std::to_string(id) + ".", {}, {}};
       return comparison;
     }
     if (status != StoreStatus::Ok) {
-      comparison = {503, "The results could not be read; try again later.", {}};
+      comparison = {503, "The results could not be read; try again later.", {}, {}};
       return comparison;
     }
     comparison.results.push_back(std::move(record));
   }
+  if (MarkOutliers(store, &comparison.results) != StoreStatus::Ok ||
+      SpeedCounts(store, &comparison.speedCounts) != StoreStatus::Ok)
+    comparison = {503, "The results could not be read; try again later.", {}, {}};
   return comparison;
 }
 

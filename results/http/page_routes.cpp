@@ -6,8 +6,10 @@
 #include "results/delete_token.h"
 #include "results/http/board_context.h"
 #include "results/http/comparison_read.h"
+#include "results/http/drive_paging.h"
 #include "results/http/http_replies.h"
 #include "results/http/request_values.h"
+#include "results/page_reads.h"
 #include "results/pages/compare_page.h"
 #include "results/pages/drive_pages.h"
 #include "results/pages/html_text.h"
@@ -57,30 +59,6 @@ bool ReadPageNumber(const HttpRequest& req, HttpReply& res, int64_t* page) {
   return false;
 }
 
-// The page's results, and the speed of the result just before them, which
-// says which reference drives were shown on the page before.
-bool ReadLeaderboard(BoardContext* context, const ResultQuery& base, int64_t pageNumber,
-                     LeaderboardView* view) {
-  ResultQuery query = base;
-  if (query.after) {
-    query.limit = LEADERBOARD_PAGE_SIZE;
-    ResultRecord above;
-    above.averageMs = query.afterAverageMs;
-    view->speedAbove = ResultSpeed(above);
-    return ListResults(context->store, query, &view->page) == StoreStatus::Ok;
-  }
-  const int64_t offset = (pageNumber - 1) * LEADERBOARD_PAGE_SIZE;
-  query.offset = offset == 0 ? 0 : offset - 1;
-  query.limit = offset == 0 ? LEADERBOARD_PAGE_SIZE : LEADERBOARD_PAGE_SIZE + 1;
-  if (ListResults(context->store, query, &view->page) != StoreStatus::Ok) return false;
-  auto& results = view->page.results;
-  if (offset > 0 && !results.empty()) {
-    view->speedAbove = ResultSpeed(results.front());
-    results.erase(results.begin());
-  }
-  return true;
-}
-
 void Leaderboard(BoardContext* context, const HttpRequest& req, HttpReply& res) {
   LeaderboardView view;
   if (!ReadSearch(req, res, &view.searchText) || !ReadPageNumber(req, res, &view.pageNumber)) return;
@@ -89,7 +67,12 @@ void Leaderboard(BoardContext* context, const HttpRequest& req, HttpReply& res) 
   if (!ReadAfter(req, res, &query)) return;
   query.after = query.after && query.text.empty();  // a search pages by number
   if (view.pageNumber == 1) query.after = false;
-  if (!ReadLeaderboard(context, query, view.pageNumber, &view)) return StoreUnavailable(res);
+  query.offset = (view.pageNumber - 1) * LEADERBOARD_PAGE_SIZE;
+  query.limit = LEADERBOARD_PAGE_SIZE;
+  ListingData listing;
+  if (ReadListing(context->store, query, &listing) != StoreStatus::Ok) return StoreUnavailable(res);
+  view.page = std::move(listing.page);
+  view.speedAbove = listing.speedAbove;
   SendPage(res, 200, LeaderboardPage(view));
 }
 
@@ -98,11 +81,13 @@ void OneResult(BoardContext* context, const HttpRequest& req, HttpReply& res) {
   if (!ParseWholeNumber(req.matches[1], 1, INT64_MAX, 0, &id))
     return SendPageError(res, 404, StatusExplanation(404));
   ResultView view;
-  const StoreStatus status = GetResult(context->store, id, &view.record);
+  ResultData data;
+  const StoreStatus status = ReadResult(context->store, id, &data);
   if (status == StoreStatus::NotFound)
     return SendPageError(res, 404, "There is no result " + std::to_string(id) + ".");
-  if (status != StoreStatus::Ok || SpeedCounts(context->store, &view.speedCounts) != StoreStatus::Ok)
-    return StoreUnavailable(res);
+  if (status != StoreStatus::Ok) return StoreUnavailable(res);
+  view.record = std::move(data.record);
+  view.speedCounts = std::move(data.speedCounts);
   if (HasParam(req, "added")) view.notice = ArrivalNotice::Added;
   // Shown only when it is this result's token, so no address makes the
   // page show a token of someone's choosing.
@@ -142,22 +127,21 @@ void Drives(BoardContext* context, const HttpRequest&, HttpReply& res) {
 }
 
 void DriveModel(BoardContext* context, const HttpRequest& req, HttpReply& res) {
-  int64_t pageNumber = 1;
-  if (!ReadPageNumber(req, res, &pageNumber)) return;
-  ResultQuery query;
   // The model exactly as stored, the key its links were made from; pages
   // escape and clean it on the way out. Cleaning it here would miss every
   // model that holds a control or bidirectional character.
-  query.driveModel = req.matches[1];
-  if (query.driveModel.empty() || query.driveModel.size() > MAX_DRIVE_MODEL_BYTES)
+  const std::string model = req.matches[1];
+  if (model.empty() || model.size() > MAX_DRIVE_MODEL_BYTES)
     return SendPageError(res, 404, StatusExplanation(404));
-  if (!ReadAfter(req, res, &query)) return;
-  query.offset = (pageNumber - 1) * LEADERBOARD_PAGE_SIZE;
-  ResultPage page;
-  if (ListResults(context->store, query, &page) != StoreStatus::Ok) return StoreUnavailable(res);
-  if (page.total == 0)
-    return SendPageError(res, 404, "No results of the drive model \"" + query.driveModel + "\".");
-  SendPage(res, 200, DriveModelPage(query.driveModel, page, pageNumber));
+  DrivePaging paging;
+  const std::string wrong = ReadDrivePaging(req, &paging);
+  if (!wrong.empty()) return SendPageError(res, 400, wrong);
+  DrivePageData data;
+  const StoreStatus status = ReadDrivePage(context->store, model, paging.query, paging.pageNumber, &data);
+  if (status == StoreStatus::NotFound)
+    return SendPageError(res, 404, "No results of the drive model \"" + model + "\".");
+  if (status != StoreStatus::Ok) return StoreUnavailable(res);
+  SendPage(res, 200, DriveModelPage(data));
 }
 
 void SubmitUpload(BoardContext* context, const HttpRequest& req, HttpReply& res) {
@@ -187,10 +171,18 @@ void StreamExport(BoardContext* context, HttpReply& res, const char* contentType
   SetHeader(res, "Content-Type", contentType);
   SetHeader(res, "Content-Disposition", "attachment; filename=\"" + fileName + "\"");
   res.stream = [context, head, row](const PieceWriter& write) {
+    // The fences as they stand when the export begins; the rows are one
+    // snapshot, read after.
+    std::map<std::string, OutlierFences> fences;
+    if (AllOutlierFences(context->store, &fences) != StoreStatus::Ok) return false;
     std::string chunk = head;
     bool open = true;
+    ResultRecord marked;
     const StoreStatus status = ExportResults(context->store, [&](const ResultRecord& record) {
-      chunk += row(record);
+      const auto found = fences.find(record.driveModel);
+      marked = record;
+      marked.outlier = found != fences.end() && IsOutlier(found->second, ResultSpeed(record));
+      chunk += row(marked);
       if (chunk.size() < EXPORT_CHUNK) return true;
       open = write(chunk);
       chunk.clear();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "results/pages/drive_strip.h"
 #include "results/pages/html_text.h"
 #include "results/pages/leaderboard_page.h"
 #include "results/pages/page_frame.h"
@@ -34,12 +35,22 @@ std::string DrivesPage(const std::vector<DriveSummary>& drives) {
   return PageFrame("Drives", BoardSection::Drives, body + "</tbody></table>");
 }
 
-std::string DriveModelPage(const std::string& model, const ResultPage& page, int64_t pageNumber) {
+std::string DriveModelPage(const DrivePageData& data) {
+  const std::string& model = data.figures.summary.model;
+  const ResultPage& page = data.page;
+  const int64_t pageNumber = data.pageNumber;
   const int64_t pages = PageCount(page.total);
   const std::string base = "/drives/" + PercentEncode(model) + "?page=";
   std::string body = "<h1>" + EscapeHtml(model) + "</h1><p class=\"lead\">" + std::to_string(page.total) +
                      (page.total == 1 ? " result" : " results") +
                      " of this drive model, fastest first. <a href=\"/drives\">All drive models</a></p>";
+  body += "<section><h2>Where its results fall</h2>" + DriveStripSvg(data.figures, data.fences) +
+          "<p class=\"small\">";
+  body +=
+      data.fences.active
+          ? "A result beyond a dashed fence is marked as an outlier: " + std::string(OUTLIER_EXPLANATION)
+          : "Outliers are marked once a drive model has " + std::to_string(OUTLIER_MIN_RESULTS) + " results.";
+  body += "</p></section>";
   body += ResultsTable(MergeRows(page.results, (pageNumber - 1) * LEADERBOARD_PAGE_SIZE + 1, {}));
   body += "<div class=\"pager\">";
   if (pageNumber > 1)

@@ -4,13 +4,15 @@
 #include <string>
 #include <vector>
 
+#include "results/page_reads.h"
 #include "results/result_record.h"
 
 namespace qm {
 
 std::string DrivesPage(const std::vector<DriveSummary>& drives);
 
-// One model's results, ranked among themselves; page as the leaderboard's.
-std::string DriveModelPage(const std::string& model, const ResultPage& page, int64_t pageNumber);
+// One model's results on a strip, with its outlier fences, then a page of
+// them ranked among themselves, paged as the leaderboard is.
+std::string DriveModelPage(const DrivePageData& data);
 
 }  // namespace qm

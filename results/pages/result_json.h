@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "results/page_reads.h"
 #include "results/result_record.h"
 
 namespace qm {
@@ -18,8 +19,15 @@ nlohmann::json ResultSummaryJson(const ResultRecord& record);
 // page from the database).
 std::string ResultListJson(const ResultPage& page, int64_t offset, int64_t limit);
 
-// One result with its report text and the address of its validation file.
-nlohmann::json ResultDetailJson(const ResultRecord& record);
+// One result with its report text, the address of its validation file and
+// the share of results it is faster than.
+nlohmann::json ResultDetailJson(const ResultRecord& record, const std::vector<SpeedCount>& speedCounts);
+
+// GET /api/drives/<model>: the model's figures as DriveJson gives them, its
+// outlier fences (null under OUTLIER_MIN_RESULTS), and one page of its
+// results as /api/results lists them, with the address of the next page
+// while there is one.
+std::string DrivePageJson(const DrivePageData& data);
 
 nlohmann::json DriveJson(const DriveSummary& drive);
 

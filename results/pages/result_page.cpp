@@ -111,8 +111,11 @@ std::string ResultPageHtml(const ResultView& view) {
   body += "<h1 id=\"drive-model\">" + EscapeHtml(ModelText(r)) + "</h1><p class=\"lead\">Result " + id +
           ", submitted " + EscapeHtml(r.submittedUtc) + "</p>";
   body += "<div class=\"columns\"><div><div class=\"speed-big\" id=\"speed\">" + EscapeHtml(r.speedText) +
-          " MB/s</div><p id=\"percentile\">Faster than " + std::to_string(percent) +
-          " % of results.</p><dl class=\"fields\">";
+          " MB/s</div><p id=\"percentile\">Faster than " + std::to_string(percent) + " % of results.</p>";
+  if (r.outlier)
+    body += "<p class=\"notice\" id=\"outlier\">" + OutlierMark() + " " + OUTLIER_EXPLANATION +
+            " <a href=\"/drives/" + PercentEncode(r.driveModel) + "\">See where it falls</a></p>";
+  body += "<dl class=\"fields\">";
   for (const ResultField& field : ResultFields(r))
     body += std::string("<dt>") + field.name + "</dt><dd>" + field.html + "</dd>";
   body += "</dl><a class=\"download\" id=\"download\" href=\"/results/" + id +

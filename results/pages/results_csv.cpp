@@ -20,7 +20,7 @@ std::string CsvField(std::string_view text) {
 std::string CsvHeader() {
   return "id,submitted_utc,edition,drive_model,drive_capacity,drive_under_test,average_ms,speed_mb_s,"
          "processor,"
-         "board,graphics,total_memory,os_name,os_build,report_sha256\r\n";
+         "board,graphics,total_memory,os_name,os_build,report_sha256,outlier\r\n";
 }
 
 std::string CsvRow(const ResultRecord& r) {
@@ -44,7 +44,8 @@ std::string CsvRow(const ResultRecord& r) {
     if (!row.empty()) row += ',';
     row += CsvField(f);
   }
-  return row + "\r\n";
+  // Last, so the columns before keep their places.
+  return row + (r.outlier ? ",true\r\n" : ",false\r\n");
 }
 
 }  // namespace qm

@@ -46,10 +46,15 @@ std::string ModelText(const ResultRecord& r) {
 
 std::string DateText(const std::string& submittedUtc) { return EscapeHtml(submittedUtc.substr(0, 10)); }
 
+std::string OutlierMark() {
+  return std::string("<span class=\"badge outlier\" title=\"") + OUTLIER_EXPLANATION + "\">outlier</span>";
+}
+
 namespace {
 
 std::string ModelCell(const ResultRecord& result) {
-  return "<a href=\"/results/" + std::to_string(result.id) + "\">" + EscapeHtml(ModelText(result)) + "</a>";
+  return "<a href=\"/results/" + std::to_string(result.id) + "\">" + EscapeHtml(ModelText(result)) + "</a>" +
+         (result.outlier ? " " + OutlierMark() : std::string());
 }
 
 std::string ResultRow(const TableRow& row) {

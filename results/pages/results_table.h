@@ -37,6 +37,13 @@ bool InDriveList(const ResultRecord& r);
 // none, NOT_IN_DRIVE_LIST when the drive is not in it. Not escaped.
 std::string ModelText(const ResultRecord& r);
 
+// What the outlier mark says, and the mark itself: a badge whose title
+// explains it, after the model of every result beyond its model's fences.
+constexpr char OUTLIER_EXPLANATION[] =
+    "An outlier: far from the other results of this drive model, beyond three times the spread of "
+    "their middle half, on a log scale of speed. It stays on the board as it was sent.";
+std::string OutlierMark();
+
 // "2026-12-10" of "2026-12-10T08:01:02Z".
 std::string DateText(const std::string& submittedUtc);
 

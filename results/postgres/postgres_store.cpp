@@ -21,7 +21,7 @@ const char* const STATEMENT_NAMES[STATEMENT_COUNT] = {
     "count_all_results", "list_all_results",  "drive_counts",       "model_averages", "average_counts",
     "count_matching",    "list_few_matching", "list_many_matching", "export_all",     "count_model",
     "list_model",        "list_model_after",  "list_all_after",     "export_whole",   "restore_result",
-    "get_delete_token",  "delete_result"};
+    "get_delete_token",  "delete_result",     "model_counts"};
 
 // A listing's filter: $1 the folded text (or ''), $2 the exact drive model (or '').
 #define QM_LISTING_FILTER " WHERE ($1 = '' OR strpos(search_key, $1) > 0) AND ($2 = '' OR drive_model = $2)"
@@ -65,6 +65,8 @@ const char* const STATEMENT_SQL[STATEMENT_COUNT] = {
     " VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, $13, $14, $15, $16, $17, $18)",
     "SELECT delete_token_sha256 FROM results WHERE id = $1",
     "DELETE FROM results WHERE id = $1",
+    "SELECT drive_model, sum(n)::bigint, sum(changes)::bigint FROM drive_counts WHERE drive_model = $1"
+    " GROUP BY drive_model HAVING sum(n) > 0",
 };
 
 // Parameters as given: text, except the byte columns, which go in binary.
@@ -349,10 +351,13 @@ StoreStatus List(void* db, const ResultQuery& query, ResultPage* page, std::stri
   return ReadRows(lease.connection, Run(lease.connection, LIST_RESULTS, listing), page, error);
 }
 
-StoreStatus DriveCounts(void* db, std::vector<DriveCount>* counts, std::string* error) {
+StoreStatus DriveCounts(void* db, const std::string* model, std::vector<DriveCount>* counts,
+                        std::string* error) {
   Lease<PGconn> lease(static_cast<Database*>(db)->pool, error);
   if (lease.connection == nullptr) return StoreStatus::Failed;
-  Result result = Run(lease.connection, DRIVE_COUNTS, Parameters());
+  Parameters parameters;
+  if (model != nullptr) parameters.text(*model);
+  Result result = Run(lease.connection, model == nullptr ? DRIVE_COUNTS : MODEL_COUNTS, parameters);
   if (!Succeeded(result, PGRES_TUPLES_OK)) return Failure(lease.connection, "counting drives", error);
   for (int row = 0; row < PQntuples(result.get()); ++row)
     counts->push_back({Value(result, row, 0), IntegerValue(result, row, 1), IntegerValue(result, row, 2)});

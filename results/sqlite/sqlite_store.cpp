@@ -63,6 +63,7 @@ const char* const STATEMENT_SQL[STATEMENT_COUNT] = {
     " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18)",
     "SELECT delete_token_sha256 FROM results WHERE id = ?1",
     "DELETE FROM results WHERE id = ?1",
+    "SELECT drive_model, n, changes FROM drive_counts WHERE drive_model = ?1 AND n > 0",
 };
 
 struct Connection {
@@ -393,10 +394,12 @@ StoreStatus List(void* db, const ResultQuery& query, ResultPage* page, std::stri
   return ReadRows(lease.connection, list, page, error);
 }
 
-StoreStatus DriveCounts(void* db, std::vector<DriveCount>* counts, std::string* error) {
+StoreStatus DriveCounts(void* db, const std::string* model, std::vector<DriveCount>* counts,
+                        std::string* error) {
   Lease<Connection> lease(static_cast<Database*>(db)->pool, error);
   if (lease.connection == nullptr) return StoreStatus::Failed;
-  Use all(lease.connection, DRIVE_COUNTS);
+  Use all(lease.connection, model == nullptr ? DRIVE_COUNTS : MODEL_COUNTS);
+  if (model != nullptr) all.text(1, *model);
   int step;
   while ((step = sqlite3_step(all.statement)) == SQLITE_ROW)
     counts->push_back(

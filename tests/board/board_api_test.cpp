@@ -8,16 +8,19 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <random>
 #include <set>
 #include <thread>
 
+#include "engine/shortest_cycle.h"
 #include "export/validation_file.h"
 #include "export/validation_key.h"
 #include "platform/aes.h"
 #include "platform/text.h"
 #include "results/http/board_server.h"
+#include "results/pages/html_text.h"
 #include "results/result_store.h"
 #include "tests/support/result_samples.h"
 #include "tests/support/test_database.h"
@@ -615,6 +618,201 @@ TEST_P(Board, CompareRefusesBadIds) {
     }
   }
 }
+
+// The ids a page's results table shows, in order, and those it marks as
+// outliers.
+std::vector<int64_t> RowIds(const std::string& html, bool outliersOnly = false) {
+  std::vector<int64_t> ids;
+  const std::string marker = "<tr id=\"result-";
+  for (size_t at = html.find(marker); at != std::string::npos;) {
+    const size_t next = html.find(marker, at + 1);
+    const std::string row = html.substr(at, next == std::string::npos ? std::string::npos : next - at);
+    if (!outliersOnly || row.substr(0, row.find("</tr>")).find("badge outlier") != std::string::npos)
+      ids.push_back(std::stoll(row.substr(marker.size())));
+    at = next;
+  }
+  return ids;
+}
+
+std::vector<int64_t> JsonIds(const json& results, bool outliersOnly = false) {
+  std::vector<int64_t> ids;
+  for (const json& r : results)
+    if (!outliersOnly || r.at("outlier").get<bool>()) ids.push_back(r.at("id").get<int64_t>());
+  return ids;
+}
+
+// The fastest average a report may give, and the usual results of the
+// spread model twenty times slower.
+constexpr int64_t FAST_MS = SHORTEST_CYCLE_MS;
+
+class BoardOutliers : public Board {
+ protected:
+  std::string SpreadModel() const { return "Drive " + mark_ + " spread"; }
+  std::string DrivePath() const { return "/drives/" + PercentEncode(SpreadModel()); }
+
+  // A result of the spread model at averageMs: its id and delete token.
+  std::pair<int64_t, std::string> UploadAt(int64_t averageMs) {
+    SampleReport fields;
+    fields.driveModel = FromUtf8(SpreadModel());
+    fields.averageMs = averageMs;
+    auto res = Upload(SampleValidationFile(fields));
+    EXPECT_TRUE(res && res->status == 201) << averageMs;
+    if (!res || res->status != 201) return {0, ""};
+    const json body = json::parse(res->body);
+    return {body["id"].get<int64_t>(), body["deleteToken"].get<std::string>()};
+  }
+
+  std::string Body(const std::string& path) {
+    auto res = Client().Get(path.c_str());
+    EXPECT_TRUE(res && res->status == 200) << path << ": " << (res ? res->body.substr(0, 300) : "no answer");
+    return res && res->status == 200 ? res->body : std::string();
+  }
+
+  // The ids each listing, page, API answer and export marks as outliers;
+  // ids are the results to ask about one by one.
+  std::map<std::string, std::set<int64_t>> MarkedEverywhere(const std::vector<int64_t>& ids) {
+    std::map<std::string, std::set<int64_t>> marked;
+    const auto add = [&](const std::string& source, const std::vector<int64_t>& found) {
+      marked[source].insert(found.begin(), found.end());
+    };
+    add("/", RowIds(Body("/"), true));
+    add("/?q=", RowIds(Body("/?q=" + mark_), true));
+    add(DrivePath(), RowIds(Body(DrivePath()), true));
+    add("/api/results", JsonIds(json::parse(Body("/api/results?q=" + mark_))["results"], true));
+    add("/api/drives/", JsonIds(json::parse(Body("/api" + DrivePath()))["results"], true));
+    for (int64_t id : ids) {
+      const std::string path = "/results/" + std::to_string(id);
+      if (Body(path).find("id=\"outlier\"") != std::string::npos) marked["/results/"].insert(id);
+      if (json::parse(Body("/api" + path))["outlier"].get<bool>()) marked["/api/results/"].insert(id);
+    }
+    marked["/results/"];
+    marked["/api/results/"];
+    // Rows end in CR LF (a field may hold a lone LF); the mark is last, unquoted.
+    const std::string csv = Body("/results.csv");
+    const size_t headerEnd = csv.find("\r\n");
+    EXPECT_NE(headerEnd, std::string::npos);
+    if (headerEnd == std::string::npos) return marked;
+    EXPECT_TRUE(csv.compare(0, 3, "id,") == 0 && csv.compare(headerEnd - 8, 8, ",outlier") == 0)
+        << "outlier is the last column: " << csv.substr(0, headerEnd);
+    marked["csv"];
+    for (size_t at = headerEnd + 2, end; (end = csv.find("\r\n", at)) != std::string::npos; at = end + 2) {
+      const std::string row = csv.substr(at, end - at);
+      const bool outlier = row.size() > 5 && row.compare(row.size() - 5, 5, ",true") == 0;
+      EXPECT_TRUE(outlier || (row.size() > 6 && row.compare(row.size() - 6, 6, ",false") == 0)) << row;
+      if (outlier) marked["csv"].insert(std::stoll(row.substr(1)));
+    }
+    marked["jsonl"];
+    const std::string lines = Body("/results.jsonl");
+    for (size_t at = 0, end; (end = lines.find('\n', at)) != std::string::npos; at = end + 1) {
+      const json line = json::parse(lines.substr(at, end - at));
+      if (line.at("outlier").get<bool>()) marked["jsonl"].insert(line["id"].get<int64_t>());
+    }
+    return marked;
+  }
+};
+
+// Seven results of one model and one of them twenty times faster: nothing
+// is marked until the eighth arrives; then that one is, on every page, in
+// the API and in the exports; deleted, it leaves no mark behind.
+TEST_P(BoardOutliers, FarFasterResultIsMarkedFromTheEighthOn) {
+  const auto fast = UploadAt(FAST_MS);
+  std::vector<int64_t> ids = {fast.first};
+  for (int64_t step = 0; step < 6; ++step) ids.push_back(UploadAt(20 * FAST_MS + 10 * step).first);
+  for (const auto& [source, marked] : MarkedEverywhere(ids))
+    EXPECT_TRUE(marked.empty()) << source << " marks an outlier among 7 results";
+  EXPECT_TRUE(json::parse(Body("/api" + DrivePath()))["outlierFences"].is_null());
+
+  ids.push_back(UploadAt(20 * FAST_MS + 60).first);
+  for (const auto& [source, marked] : MarkedEverywhere(ids))
+    EXPECT_EQ(marked, std::set<int64_t>{fast.first}) << source;
+  const json drive = json::parse(Body("/api" + DrivePath()));
+  EXPECT_EQ(drive["count"], 8);
+  EXPECT_GT(drive["bestSpeed"].get<double>(), drive["outlierFences"]["highSpeed"].get<double>());
+  const std::string page = Body(DrivePath());
+  EXPECT_NE(page.find("id=\"drive-strip\""), std::string::npos);
+  size_t dots = 0;
+  for (size_t at = page.find("<circle class=\"dot"); at != std::string::npos;
+       at = page.find("<circle class=\"dot", at + 1))
+    ++dots;
+  EXPECT_EQ(dots, 8u) << "every result of a small model on the strip";
+  EXPECT_NE(page.find("<circle class=\"dot outlier\""), std::string::npos);
+  EXPECT_NE(page.find("class=\"fence\""), std::string::npos);
+
+  auto deleted = Client().Delete(("/api/results/" + std::to_string(fast.first)).c_str(),
+                                 {{"Authorization", "Bearer " + fast.second}});
+  ASSERT_TRUE(deleted && deleted->status == 204);
+  ids.erase(ids.begin());
+  for (const auto& [source, marked] : MarkedEverywhere(ids)) EXPECT_TRUE(marked.empty()) << source;
+}
+
+// Each page and its JSON twin show the same results, counts and marks.
+TEST_P(BoardOutliers, PagesAndTheirTwinsAgree) {
+  std::vector<int64_t> ids;
+  for (int i = 0; i < 55; ++i) ids.push_back(UploadAt(i == 0 ? FAST_MS : 20 * FAST_MS + 3 * i).first);
+  auto other = Upload(File(1));
+  ASSERT_TRUE(other && other->status == 201);
+
+  const json list = json::parse(Body("/api/results?limit=50"));
+  EXPECT_EQ(RowIds(Body("/")), JsonIds(list["results"]));
+  EXPECT_EQ(RowIds(Body("/"), true), JsonIds(list["results"], true));
+  EXPECT_EQ(list["total"], 56);
+  EXPECT_NE(Body("/").find("56 results"), std::string::npos);
+  const json second = json::parse(Body("/api/results?offset=50&limit=50"));
+  EXPECT_EQ(RowIds(Body("/?page=2")), JsonIds(second["results"]));
+
+  const json drive = json::parse(Body("/api" + DrivePath()));
+  EXPECT_EQ(drive["count"], 55);
+  EXPECT_EQ(drive["total"], 55);
+  EXPECT_EQ(RowIds(Body(DrivePath())), JsonIds(drive["results"]));
+  EXPECT_EQ(JsonIds(drive["results"], true), std::vector<int64_t>{ids.front()});
+  ASSERT_TRUE(drive.contains("next"));
+  const std::string next = drive["next"];
+  const json after = json::parse(Body(next));
+  const std::string html = Body(next.substr(4));
+  EXPECT_EQ(JsonIds(after["results"]).size(), 5u) << next;
+  EXPECT_EQ(RowIds(html), JsonIds(after["results"])) << next;
+  EXPECT_FALSE(after.contains("next"));
+  EXPECT_EQ(RowIds(Body(DrivePath() + "?page=2")), JsonIds(after["results"]));
+
+  for (int64_t id : {ids.front(), ids.back()}) {
+    const std::string path = "/results/" + std::to_string(id);
+    const json one = json::parse(Body("/api" + path));
+    const std::string page = Body(path);
+    EXPECT_EQ(one["id"], id);
+    EXPECT_NE(page.find("Faster than " + std::to_string(one["fasterThanPercent"].get<int>()) + " %"),
+              std::string::npos)
+        << path;
+    EXPECT_EQ(page.find("id=\"outlier\"") != std::string::npos, one["outlier"].get<bool>()) << path;
+  }
+
+  const json drives = json::parse(Body("/api/drives"))["drives"];
+  const std::string drivesPage = Body("/drives");
+  size_t at = 0;
+  for (const json& d : drives) {
+    const size_t found =
+        drivesPage.find("href=\"/drives/" + PercentEncode(d["model"].get<std::string>()) + "\"", at);
+    ASSERT_NE(found, std::string::npos) << d["model"] << " in the order of /api/drives";
+    const size_t count =
+        drivesPage.find("<td class=\"num\">" + std::to_string(d["count"].get<int64_t>()) + "</td>", found);
+    EXPECT_LT(count, drivesPage.find("</tr>", found)) << d["model"];
+    at = found;
+  }
+  EXPECT_EQ(drives.size(), 2u);
+
+  auto badPage = Client().Get(("/api" + DrivePath() + "?page=0").c_str());
+  ASSERT_TRUE(badPage);
+  EXPECT_EQ(badPage->status, 400);
+  auto badAfter = Client().Get(("/api" + DrivePath() + "?page=2&after=x").c_str());
+  ASSERT_TRUE(badAfter);
+  EXPECT_EQ(badAfter->status, 400);
+  auto missing = Client().Get(("/api/drives/" + mark_ + "-none").c_str());
+  ASSERT_TRUE(missing);
+  EXPECT_EQ(missing->status, 404);
+  EXPECT_TRUE(json::parse(missing->body, nullptr, false).contains("error"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Stores, BoardOutliers, ::testing::Values("sqlite", "postgres"),
+                         [](const auto& info) { return info.param; });
 
 INSTANTIATE_TEST_SUITE_P(Stores, Board, ::testing::Values("sqlite", "postgres"),
                          [](const auto& info) { return info.param; });

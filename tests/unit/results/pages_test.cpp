@@ -156,12 +156,13 @@ TEST(Pages, HostileFieldsAreEscapedEverywhere) {
   DriveSummary drive;
   drive.model = hostile;
   drive.count = 1;
-  ResultPage modelPage;
-  modelPage.total = 1;
-  modelPage.results = {r};
-  const std::string pages[] = {LeaderboardPage(board), ResultPageHtml(one),
-                               DrivesPage({drive}),    DriveModelPage(hostile, modelPage, 1),
-                               SubmitPage(hostile),    ErrorPage(404, hostile),
+  DrivePageData modelPage;
+  modelPage.figures.summary = drive;
+  modelPage.figures.sampleSpeeds = {ResultSpeed(r)};
+  modelPage.page.total = 1;
+  modelPage.page.results = {r};
+  const std::string pages[] = {LeaderboardPage(board),    ResultPageHtml(one), DrivesPage({drive}),
+                               DriveModelPage(modelPage), SubmitPage(hostile), ErrorPage(404, hostile),
                                ComparePage({r, r})};
   for (const std::string& html : pages) {
     EXPECT_EQ(html.find("<img"), std::string::npos) << html.substr(0, 400);
