@@ -16,10 +16,11 @@ struct Entry {
   bool own = false;
 };
 
-// Cut at a character boundary; the whole label stays in the tooltip.
+// What fits beside the bars, cut at a character boundary; the whole label
+// stays in the tooltip.
 std::string ShortLabel(const std::string& label) {
-  if (label.size() <= 33) return label;
-  size_t cut = 32;
+  if (label.size() <= 30) return label;
+  size_t cut = 29;
   while (cut > 0 && (static_cast<unsigned char>(label[cut]) & 0xC0) == 0x80) --cut;
   return label.substr(0, cut) + "...";
 }

@@ -82,7 +82,7 @@ std::string Histogram(const ResultRecord& r, const std::vector<SpeedCount>& spee
 // This result beside others, by their numbers: the hidden field and the
 // typed ones arrive as ids=7&ids=12,40, which /compare takes together.
 std::string CompareForm(const std::string& id) {
-  return "<form class=\"compare-pick\" method=\"get\" action=\"/compare\"><input type=\"hidden\" "
+  return "<form class=\"compare-with\" method=\"get\" action=\"/compare\"><input type=\"hidden\" "
          "name=\"ids\" value=\"" +
          id +
          "\"><label for=\"compare-with\">Compare with results</label> <input type=\"text\" "

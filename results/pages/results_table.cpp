@@ -89,8 +89,9 @@ std::string ResultsTable(const std::vector<TableRow>& rows) {
       "<th class=\"pick\">Pick</th><th class=\"num\">Rank</th><th>Drive model</th>"
       "<th class=\"num fold\">Capacity</th><th class=\"num\">MB/s</th><th>" +
       ScaleLabelsSvg() +
-      "</th><th class=\"num fold\">Average ms</th><th class=\"fold\">Processor</th><th class=\"fold\">OS</th>"
-      "<th class=\"num fold\">Date</th></tr>"
+      "</th><th class=\"num fold\">Average ms</th><th class=\"small fold\">Processor</th><th class=\"small "
+      "fold\">OS</th>"
+      "<th class=\"num small fold\">Date</th></tr>"
       "</thead><tbody>";
   for (const TableRow& row : rows) html += row.reference ? ReferenceRow(row) : ResultRow(row);
   if (rows.empty()) html += "<tr><td colspan=\"10\">No results here yet.</td></tr>";

@@ -39,11 +39,12 @@ std::string SpeedBarSvg(double mbPerSecond, BarKind kind) {
   const std::string shown = FixedText(std::fmax(width, 1.5), 1);
   return "<svg class=\"bar\" width=\"" + std::to_string(BAR_WIDTH) + "\" height=\"" +
          std::to_string(BAR_HEIGHT) + "\" viewBox=\"0 0 " + std::to_string(BAR_WIDTH) + " " +
-         std::to_string(BAR_HEIGHT) + "\" role=\"img\" aria-label=\"" + FixedText(mbPerSecond, 3) +
+         std::to_string(BAR_HEIGHT) + "\" preserveAspectRatio=\"none\" role=\"img\" aria-label=\"" +
+         FixedText(mbPerSecond, 3) +
          " MB/s\"><rect width=\"100%\" height=\"100%\" rx=\"2\" fill=\"#e6eee6\"/><rect width=\"" + shown +
          "\" height=\"100%\" rx=\"2\" fill=\"" + FillOf(kind) + "\"/><line x1=\"" + boundary + "\" x2=\"" +
          boundary + "\" y1=\"0\" y2=\"" + std::to_string(BAR_HEIGHT) +
-         "\" stroke=\"#8a9a8a\" stroke-dasharray=\"2 2\"/></svg>";
+         "\" stroke=\"#8a9a8a\" stroke-dasharray=\"2 2\" vector-effect=\"non-scaling-stroke\"/></svg>";
 }
 
 std::string ScaleLabelsSvg() {

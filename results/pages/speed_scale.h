@@ -24,7 +24,8 @@ enum class BarKind { Result, Reference, Highlight };
 
 // One bar as inline SVG, BAR_WIDTH x BAR_HEIGHT, with the boundary of the
 // program's scale drawn as a faint tick. Its program part is 259 pixels
-// wide, as the program's scale picture is.
+// wide, as the program's scale picture is. A narrow page may draw it
+// narrower: it stretches to the box it is given.
 constexpr int BAR_WIDTH = 370;
 constexpr int BAR_HEIGHT = 12;
 std::string SpeedBarSvg(double mbPerSecond, BarKind kind);

@@ -1,8 +1,10 @@
 #!/usr/bin/python3
 """The board in headless Chromium, as a user meets it: upload validation
 files through /submit, land on the result page, find the drive on the
-leaderboard and in the chart, search, and see a refused file's reason.
-Screenshots go to build/e2e-artifacts/board-*.png.
+leaderboard and in the chart, search, see a refused file's reason, pick two
+results on the leaderboard and compare them. Every page is read at 375 and
+1280 px wide and must not scroll sideways. Screenshots go to
+build/e2e-artifacts/board-*.png and, per page and width, PAGE-WIDTH.png.
 
     /usr/bin/python3 tests/board/board_browser.py BUILD_DIR
 """
@@ -81,6 +83,51 @@ def shoot(driver, artifacts, name, full_page=True):
     print("board_browser: screenshot " + path)
 
 
+WIDTHS = (375, 1280)
+
+# Elements that reach past the right edge, for the message when a page scrolls sideways.
+WIDE_ELEMENTS = """
+const limit = document.documentElement.clientWidth;
+return Array.from(document.querySelectorAll("body *"))
+  .filter(e => e.getBoundingClientRect().right > limit + 0.5)
+  .slice(0, 6)
+  .map(e => e.tagName.toLowerCase() + (e.className && e.className.baseVal === undefined && e.className
+      ? "." + e.className.split(" ").join(".") : "") + " " + Math.round(e.getBoundingClientRect().right) + "px");
+"""
+
+
+def set_width(driver, width, height=900):
+    driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
+                           {"width": width, "height": height, "deviceScaleFactor": 1, "mobile": width < 640})
+
+
+def check_widths(driver, artifacts, name, path_url, problems):
+    """The page at each width: no sideways scrolling of the page (else a
+    line in problems), and a screenshot of the whole of it."""
+    for width in WIDTHS:
+        set_width(driver, width)
+        driver.get(path_url)
+        scroll, client = driver.execute_script(
+            "return [document.documentElement.scrollWidth, document.documentElement.clientWidth]")
+        height = driver.execute_script("return document.documentElement.scrollHeight")
+        set_width(driver, width, min(max(height, 600), 4000))
+        # Two frames, so the taller view is painted whole before the shot.
+        driver.execute_async_script("requestAnimationFrame(() => requestAnimationFrame(arguments[0]))")
+        path = os.path.join(artifacts, "%s-%d.png" % (name, width))
+        driver.save_screenshot(path)
+        if scroll > client:
+            problems.append("%s at %d px is %d px wide (client %d): %s"
+                            % (name, width, scroll, client, driver.execute_script(WIDE_ELEMENTS)))
+        else:
+            print("board_browser: %s fits %d px" % (name, width))
+    driver.execute_cdp_cmd("Emulation.clearDeviceMetricsOverride", {})
+
+
+def rows_of(driver, url):
+    driver.get(url)
+    return driver.find_elements(By.CSS_SELECTOR, "table.results tbody tr[id]")
+
+
 def upload(driver, url, path):
     driver.get(url + "submit")
     driver.find_element(By.ID, "file").send_keys(path)
@@ -98,6 +145,12 @@ def main():
                    check=True)
     windows = os.path.join(ROOT, "tests", "support", "fixtures", "windows.verify")
     console = os.path.join(ROOT, "tests", "support", "fixtures", "console.verify")
+    # One unbroken text as long as the board takes, as model and processor.
+    long_model = ("Unbroken" + "0123456789ABCDEF" * 16)[:256]
+    long_processor = ("CPU" + "x" * 300)[:256]
+    unbroken = os.path.join(folder, "unbroken.verify")
+    subprocess.run([os.path.join(build, "make_board_file"), unbroken, long_model, "1900", long_processor],
+                   check=True)
     garbage = os.path.join(folder, "garbage.verify")
     with open(garbage, "wb") as out:
         out.write(os.urandom(4100))
@@ -105,8 +158,9 @@ def main():
     board, log, url = start_board(build, folder)
     driver = browser(os.path.join(folder, "profile"))
     try:
-        # The file the Windows build wrote under Wine, and the console edition's.
-        for path in (windows, console):
+        # The file the Windows build wrote under Wine, the console edition's,
+        # and one of unbroken long texts.
+        for path in (windows, console, unbroken):
             upload(driver, url, path)
             wait_for("the result page of " + os.path.basename(path), lambda: "/results/" in driver.current_url)
         # A file with a drive model: through /submit onto its result page.
@@ -157,7 +211,45 @@ def main():
 
         driver.get(url + "drives")
         shoot(driver, artifacts, "drives", full_page=False)
-        driver.get(result_url)
+
+        # Two results picked on the leaderboard, compared through the plain form.
+        driver.get(url)
+        boxes = driver.find_elements(By.CSS_SELECTOR, "table.results input[type=checkbox][name=ids]")
+        if len(boxes) != 4:
+            fail("%d checkboxes on the leaderboard, not 4" % len(boxes))
+        picked = [boxes[0].get_attribute("value"), boxes[2].get_attribute("value")]
+        boxes[0].click()
+        boxes[2].click()
+        driver.find_element(By.ID, "compare-go").click()
+        WebDriverWait(driver, WAIT).until(EC.url_contains("/compare?"))
+        columns = [c.text for c in driver.find_elements(By.CSS_SELECTOR, "table.compare thead th[id]")]
+        if columns != ["Result " + i for i in picked]:
+            fail("the comparison shows %s, not results %s" % (columns, picked))
+        if not driver.find_elements(By.CSS_SELECTOR, "table.compare tr.differs .mark"):
+            fail("no field marked as differing")
+        compare_url = driver.current_url
+
+        result_id = re.search(r"/results/(\d+)", result_url).group(1)
+        rows = rows_of(driver, url)
+        all_ids = [r.get_attribute("id")[len("result-"):] for r in rows]
+        long_id = [r.get_attribute("id")[len("result-"):] for r in rows if long_model[:40] in r.text][0]
+        pages = [
+            ("leaderboard", url),
+            ("search", url + "?q=i7-12700"),
+            ("drives", url + "drives"),
+            ("drive-model", url + "drives/" + long_model),
+            ("result", url + "results/" + result_id),
+            ("result-unbroken", url + "results/" + long_id),
+            ("compare", url + "compare?ids=" + ",".join(all_ids)),
+            ("submit", url + "submit"),
+            ("delete", url + "results/" + result_id + "/delete"),
+            ("not-found", url + "nothing/here"),
+        ]
+        problems = []
+        for name, page_url in pages:
+            check_widths(driver, artifacts, name, page_url, problems)
+        if problems:
+            fail("pages scroll sideways:\n  " + "\n  ".join(problems))
     finally:
         driver.quit()
         board.send_signal(signal.SIGTERM)
