@@ -3,6 +3,7 @@
 //
 //   quillmark-results serve [--db DB] [--listen HOST:PORT] [--max-uploads-per-minute N]
 //                           [--max-connections-per-address N] [--trusted-proxy ADDR]...
+//                           [--db-lock-wait-ms MS] [--header-deadline-ms MS] [--min-body-rate B]
 //   quillmark-results import [--db DB] FILE...
 //   quillmark-results backup --db DB FILE
 //   quillmark-results import-db --db DB FILE
@@ -37,7 +38,8 @@ constexpr int EXIT_USAGE = 64;
 constexpr char USAGE[] =
     "Usage: quillmark-results serve [--db DB] [--listen HOST:PORT] [--max-uploads-per-minute N]\n"
     "                               [--max-connections-per-address N] [--trusted-proxy ADDR]...\n"
-    "                               [--db-lock-wait-ms MS]\n"
+    "                               [--db-lock-wait-ms MS] [--header-deadline-ms MS]\n"
+    "                               [--min-body-rate BYTES_PER_SECOND]\n"
     "       quillmark-results import [--db DB] FILE...\n"
     "       quillmark-results backup --db DB FILE\n"
     "       quillmark-results import-db --db DB FILE\n"
@@ -52,7 +54,10 @@ constexpr char USAGE[] =
     "        client its X-Forwarded-For names; from anyone else the header is\n"
     "        ignored. /metrics answers loopback and the trusted proxies only.\n"
     "        An upload waits at most MS (default 1000) for a database lock held\n"
-    "        elsewhere, then is answered 503 with Retry-After.\n"
+    "        elsewhere, then is answered 503 with Retry-After. A request's line\n"
+    "        and headers must arrive whole within --header-deadline-ms (default\n"
+    "        10000), its body at --min-body-rate bytes a second at least\n"
+    "        (default 1000, 0: no minimum), or the connection is closed.\n"
     "import  adds validation files received by mail, one line per file:\n"
     "        \"added <id> <file>\", \"duplicate <id> <file>\" or \"rejected <file>: <reason>\".\n"
     "        Exit status 0 when no file was rejected, else 1.\n"
@@ -105,6 +110,13 @@ int Serve(const std::vector<std::string>& args) {
     } else if (option == "--db-lock-wait-ms") {
       if (!ParseCount(value, 3600000, &options.lockWaitMs))
         return Usage("--db-lock-wait-ms wants a whole number of milliseconds, not '" + value + "'");
+    } else if (option == "--header-deadline-ms") {
+      if (!ParseCount(value, 3600000, &options.headerDeadlineMs) || options.headerDeadlineMs == 0)
+        return Usage("--header-deadline-ms wants a whole number of milliseconds from 1 to 3600000, not '" +
+                     value + "'");
+    } else if (option == "--min-body-rate") {
+      if (!ParseCount(value, 1000000000, &options.minBodyRate))
+        return Usage("--min-body-rate wants a whole number of bytes a second, not '" + value + "'");
     } else if (option == "--max-connections-per-address") {
       if (!ParseCount(value, INT64_MAX / 2, &options.maxConnectionsPerAddress))
         return Usage("--max-connections-per-address wants a whole number, not '" + value + "'");

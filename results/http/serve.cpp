@@ -60,6 +60,8 @@ int RunServe(const ServeOptions& options) {
   settings.maxUploadsPerMinute = options.maxUploadsPerMinute;
   settings.maxConnectionsPerAddress = options.maxConnectionsPerAddress;
   settings.trustedProxies = options.trustedProxies;
+  settings.headerTimeoutMs = options.headerDeadlineMs;
+  settings.bodyMinBytesPerSecond = options.minBodyRate;
   BoardServer* server = StartBoardServer(store, options.host, options.port, settings, &error);
   if (!server) {
     std::fprintf(stderr, "quillmark-results: %s\n", error.c_str());

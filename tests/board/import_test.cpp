@@ -93,7 +93,9 @@ TEST(ImportProgram, UsageHelpAndVersion) {
   for (const char* wrong :
        {"", "--bogus", "export", "import", "import --db", "import --force x.verify", "serve --listen",
         "serve --listen 8080", "serve --listen host:99999", "serve --max-uploads-per-minute -1",
-        "serve --max-uploads-per-minute ten", "serve --port 80", "--help extra"}) {
+        "serve --max-uploads-per-minute ten", "serve --port 80", "--help extra",
+        "serve --header-deadline-ms 0", "serve --header-deadline-ms 10s", "serve --min-body-rate -5",
+        "serve --min-body-rate fast", "serve --min-body-rate"}) {
     ProgramRun run = RunResults(wrong);
     EXPECT_EQ(run.status, 64) << wrong;
     EXPECT_EQ(run.out, "") << wrong;
