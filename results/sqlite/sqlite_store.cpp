@@ -1,5 +1,5 @@
 // The embedded backend: one SQLite file in WAL mode, so readers never wait
-// for the writer. A connection serves one thread at a time: each call takes
+// for the writer, synced at every commit. A connection serves one thread at a time: each call takes
 // one from a pool (opening another when all are busy) and gives it back.
 // Writers of this process take turns on a mutex; another process (an
 // `import` beside a running board) is waited for by the busy timeout.
@@ -172,7 +172,10 @@ Connection* OpenConnection(const std::string& path, bool migrate, int64_t lockWa
   }
   sqlite3_busy_timeout(connection->db, static_cast<int>(std::min<int64_t>(lockWaitMs, INT32_MAX)));
   bool ok = Execute(connection->db, "PRAGMA journal_mode = WAL", error) &&
-            Execute(connection->db, "PRAGMA synchronous = NORMAL", error) &&
+            // FULL: each commit is on the disk before the upload is
+            // answered, so a power cut cannot take back a 201 (NORMAL would
+            // lose the last commits).
+            Execute(connection->db, "PRAGMA synchronous = FULL", error) &&
             (!migrate || Migrate(connection->db, error));
   for (int i = 0; ok && i < STATEMENT_COUNT; ++i) {
     ok = sqlite3_prepare_v2(connection->db, STATEMENT_SQL[i], -1, &connection->statements[i], nullptr) ==
