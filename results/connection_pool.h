@@ -16,6 +16,10 @@ struct ConnectionPool {
   std::function<void(Connection*)> close;
   // A connection that broke (its server went away) is closed, not kept.
   std::function<bool(Connection*)> healthy = [](Connection*) { return true; };
+  // Checked again as an idle connection is leased: its server may have
+  // gone away (a restart, say) while it waited, and a dead connection
+  // would fail the call that took it.
+  std::function<bool(Connection*)> alive = [](Connection*) { return true; };
   std::mutex mutex;
   std::vector<Connection*> idle;
 
@@ -30,12 +34,16 @@ struct Lease {
   Connection* connection = nullptr;
 
   Lease(ConnectionPool<Connection>& from, std::string* error) : pool(from) {
-    {
-      std::lock_guard<std::mutex> lock(pool.mutex);
-      if (!pool.idle.empty()) {
+    for (;;) {
+      {
+        std::lock_guard<std::mutex> lock(pool.mutex);
+        if (pool.idle.empty()) break;
         connection = pool.idle.back();
         pool.idle.pop_back();
       }
+      if (pool.alive(connection)) break;
+      pool.close(connection);
+      connection = nullptr;
     }
     if (connection == nullptr) connection = pool.open(error);
   }

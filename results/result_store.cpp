@@ -130,7 +130,7 @@ ResultStore* OpenResultStore(const std::string& url, const StoreOptions& options
   } else if (std::any_of(std::begin(POSTGRES_PREFIXES), std::end(POSTGRES_PREFIXES),
                          [&](std::string_view prefix) { return url.substr(0, prefix.size()) == prefix; })) {
     backend = &POSTGRES_BACKEND;
-    db = OpenPostgresDatabase(url, error);
+    db = OpenPostgresDatabase(url, options.lockWaitMs, error);
   } else {
     *error = "unknown database \"" + url + "\": give sqlite:PATH or postgresql://...";
     return nullptr;

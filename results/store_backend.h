@@ -148,7 +148,7 @@ enum StoreStatement {
 
 // Each returns the backend's database, or nullptr with *error set.
 void* OpenSqliteDatabase(const std::string& path, int64_t lockWaitMs, std::string* error);
-void* OpenPostgresDatabase(const std::string& uri, std::string* error);
+void* OpenPostgresDatabase(const std::string& uri, int64_t lockWaitMs, std::string* error);
 extern const StoreBackend SQLITE_BACKEND;
 extern const StoreBackend POSTGRES_BACKEND;
 

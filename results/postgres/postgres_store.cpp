@@ -186,8 +186,14 @@ bool Migrate(PGconn* connection, std::string* error) {
   return ok && Execute(connection, "COMMIT", error);
 }
 
-PGconn* OpenConnection(const std::string& uri, bool migrate, std::string* error) {
-  PGconn* connection = PQconnectdb(uri.c_str());
+// A server that does not answer at all (a host gone, a firewall dropping
+// packets) must not hold a worker: the URI's own connect_timeout wins.
+constexpr char CONNECT_TIMEOUT_SECONDS[] = "10";
+
+PGconn* OpenConnection(const std::string& uri, bool migrate, int64_t lockWaitMs, std::string* error) {
+  const char* const keywords[] = {"connect_timeout", "dbname", nullptr};
+  const char* const values[] = {CONNECT_TIMEOUT_SECONDS, uri.c_str(), nullptr};
+  PGconn* connection = PQconnectdbParams(keywords, values, 1);
   if (connection == nullptr || PQstatus(connection) != CONNECTION_OK) {
     *error = ErrorOf(connection, "cannot connect");
     PQfinish(connection);
@@ -197,8 +203,12 @@ PGconn* OpenConnection(const std::string& uri, bool migrate, std::string* error)
   // for the board's log.
   PQsetNoticeProcessor(
       connection, [](void*, const char*) {}, nullptr);
-  bool ok =
-      Execute(connection, "SET client_encoding = 'UTF8'", error) && (!migrate || Migrate(connection, error));
+  // A lock held elsewhere (a LOCK TABLE, a long migration) is waited for
+  // no longer than the store's lock wait; the statements are prepared under
+  // it too, as preparing takes the table's lock.
+  const std::string lockTimeout = "SET lock_timeout = " + std::to_string(std::max<int64_t>(lockWaitMs, 1));
+  bool ok = Execute(connection, "SET client_encoding = 'UTF8'", error) &&
+            (!migrate || Migrate(connection, error)) && Execute(connection, lockTimeout.c_str(), error);
   for (int i = 0; ok && i < STATEMENT_COUNT; ++i) {
     // A cursor's declaration cannot be prepared; it is run as text.
     if (i == EXPORT_ALL || i == EXPORT_WHOLE) continue;
@@ -215,8 +225,29 @@ PGconn* OpenConnection(const std::string& uri, bool migrate, std::string* error)
 
 struct Database {
   std::string uri;
+  int64_t lockWaitMs = 0;
   ConnectionPool<PGconn> pool;
 };
+
+// Whether a connection may go back to the pool: not broken, not left in a
+// transaction, and not in a session the server made read-only (a database
+// set read-only for a while): such a session stays so after the database
+// is writable again, so it is closed and a new one opened next time.
+bool Reusable(PGconn* connection) {
+  if (PQstatus(connection) != CONNECTION_OK || PQtransactionStatus(connection) != PQTRANS_IDLE) return false;
+  const char* readOnly = PQparameterStatus(connection, "default_transaction_read_only");
+  return readOnly == nullptr || std::string(readOnly) != "on";
+}
+
+// Reads what the server sent an idle connection without waiting (libpq's
+// socket does not block): a server that restarted has closed it. Twice,
+// as the first read may take only the server's farewell message and the
+// second then meets the close.
+bool StillConnected(PGconn* connection) {
+  for (int read = 0; read < 2; ++read)
+    if (PQconsumeInput(connection) != 1 || PQstatus(connection) != CONNECTION_OK) return false;
+  return true;
+}
 
 void Close(void* db) { delete static_cast<Database*>(db); }
 
@@ -481,16 +512,18 @@ StoreStatus Remove(void* db, int64_t id, std::string* error) {
 
 }  // namespace
 
-void* OpenPostgresDatabase(const std::string& uri, std::string* error) {
-  PGconn* first = OpenConnection(uri, true, error);
+void* OpenPostgresDatabase(const std::string& uri, int64_t lockWaitMs, std::string* error) {
+  PGconn* first = OpenConnection(uri, true, lockWaitMs, error);
   if (first == nullptr) return nullptr;
   auto* database = new Database;
   database->uri = uri;
+  database->lockWaitMs = lockWaitMs;
   database->pool.open = [database](std::string* openError) {
-    return OpenConnection(database->uri, false, openError);
+    return OpenConnection(database->uri, false, database->lockWaitMs, openError);
   };
   database->pool.close = PQfinish;
-  database->pool.healthy = [](PGconn* connection) { return PQstatus(connection) == CONNECTION_OK; };
+  database->pool.healthy = Reusable;
+  database->pool.alive = StillConnected;
   database->pool.idle.push_back(first);
   return database;
 }
