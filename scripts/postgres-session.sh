@@ -1,7 +1,9 @@
 # Sourced by the test scripts: a throw-away PostgreSQL server for the
 # board's tests, in a temporary folder, listening on a unix socket there
 # and on 127.0.0.1 at a free port.
-#   postgres_session_start DIR   initdb + pg_ctl start; exports QM_TEST_POSTGRES_URL
+#   postgres_session_start DIR   initdb + pg_ctl start; exports QM_TEST_POSTGRES_URL,
+#                                and QM_TEST_POSTGRES_RESTART, a command that
+#                                restarts the server (for the restart test)
 #   postgres_session_stop        pg_ctl stop; removes the folder
 # PostgreSQL refuses to run as root, so as root the server runs as the
 # postgres user in a folder that user owns.
@@ -53,6 +55,10 @@ postgres_session_start() {
     if postgres_session_as_owner "$bin/pg_ctl" -D "$QM_POSTGRES_DIR/data" -l "$QM_POSTGRES_DIR/server.log" -w -t 60 \
       -o "-k $QM_POSTGRES_DIR -p $port -c listen_addresses=127.0.0.1 -c max_connections=200" start >/dev/null; then
       export QM_TEST_POSTGRES_URL="postgresql://quillmark@127.0.0.1:$port/postgres"
+      # pg_ctl restart takes the options the server was started with.
+      local owner=""
+      [ "$(id -u)" -eq 0 ] && owner="runuser -u postgres -- "
+      export QM_TEST_POSTGRES_RESTART="${owner}$bin/pg_ctl -D $QM_POSTGRES_DIR/data -l $QM_POSTGRES_DIR/server.log -m fast -w -t 60 restart >/dev/null"
       echo "PostgreSQL for the tests: $QM_TEST_POSTGRES_URL"
       return 0
     fi
@@ -69,5 +75,5 @@ postgres_session_stop() {
     rm -rf "$QM_POSTGRES_DIR"
   fi
   QM_POSTGRES_DIR=""
-  unset QM_TEST_POSTGRES_URL
+  unset QM_TEST_POSTGRES_URL QM_TEST_POSTGRES_RESTART
 }

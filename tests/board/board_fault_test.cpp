@@ -1,20 +1,34 @@
-// The board with its SQLite database locked by another program: uploads
-// are refused at once with 503 and Retry-After while pages answer, and the
-// next upload after the lock is gone is stored, without a restart.
+// The board with its database in trouble: a lock held by another program,
+// a full disk, a PostgreSQL database made read-only. While the fault lasts
+// uploads are refused at once with 503 and Retry-After and the pages
+// answer; once it is gone the next upload is stored, without a restart.
 #include <gtest/gtest.h>
+#include <libpq-fe.h>
 #include <sqlite3.h>
+#include <sys/mount.h>
+#include <unistd.h>
 
-#include <memory>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "results/http/board_server.h"
 #include "results/result_store.h"
 #include "tests/board/raw_client.h"
 #include "tests/support/result_samples.h"
+#include "tests/support/scratch_folder.h"
 #include "tests/support/test_database.h"
 
 namespace qm {
 namespace {
+
+// How soon a refusal must come while the database is in trouble; the
+// store's lock wait is a fraction of it.
+constexpr auto REFUSAL_BOUND = std::chrono::seconds(2);
+constexpr int64_t LOCK_WAIT_MS = 200;
 
 RawReply Ask(int port, const std::string& request) {
   RawClient client;
@@ -25,46 +39,175 @@ RawReply Ask(int port, const std::string& request) {
   return reply;
 }
 
-RawReply Upload(int port, const std::string& file) {
+RawReply Upload(int port, int64_t averageMs) {
+  SampleReport fields;
+  fields.averageMs = averageMs;
+  const std::string file = SampleValidationFile(fields);
   return Ask(port, "POST /api/results HTTP/1.1\r\nHost: x\r\nContent-Length: " + std::to_string(file.size()) +
                        "\r\n\r\n" + file);
+}
+
+struct Board {
+  ResultStore* store = nullptr;
+  BoardServer* server = nullptr;
+  int port = 0;
+  std::string error;
+
+  explicit Board(const std::string& url) {
+    StoreOptions options;
+    options.lockWaitMs = LOCK_WAIT_MS;
+    store = OpenResultStore(url, options, &error);
+    if (store == nullptr) return;
+    BoardSettings settings;
+    settings.logRequests = false;
+    settings.maxUploadsPerMinute = 0;
+    server = StartBoardServer(store, "127.0.0.1", 0, settings, &error);
+    if (server != nullptr) port = BoardServerPort(server);
+  }
+  ~Board() {
+    if (server != nullptr) StopBoardServer(server);
+    if (store != nullptr) CloseResultStore(store);
+  }
+};
+
+// While the fault lasts: uploads get 503 with Retry-After, soon; /healthz
+// answers 200 and the leaderboard answers (200, or 503 where the fault
+// keeps it from reading).
+void ExpectRefusedWhilePagesAnswer(int port, int64_t firstAverageMs) {
+  for (int64_t n = 0; n < 3; ++n) {
+    const auto start = std::chrono::steady_clock::now();
+    const RawReply refused = Upload(port, firstAverageMs + n);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, REFUSAL_BOUND) << "an upload waited on the fault";
+    EXPECT_EQ(refused.status, 503) << refused.body;
+    EXPECT_EQ(RawHeader(refused, "Retry-After"), "1");
+  }
+  EXPECT_EQ(Ask(port, "GET /healthz HTTP/1.1\r\nHost: x\r\n\r\n").status, 200);
+  const int page = Ask(port, "GET / HTTP/1.1\r\nHost: x\r\n\r\n").status;
+  EXPECT_TRUE(page == 200 || page == 503) << "the leaderboard answered " << page;
 }
 
 TEST(Fault, ALockHeldElsewhereGets503AndPassesWithoutARestart) {
   TestDatabase db("sqlite");
   QM_NEED_DATABASE(db);
-  StoreOptions options;
-  options.lockWaitMs = 200;
-  std::string error;
-  ResultStore* store = OpenResultStore(db.url, options, &error);
-  ASSERT_NE(store, nullptr) << error;
-  BoardSettings settings;
-  settings.logRequests = false;
-  settings.maxUploadsPerMinute = 0;
-  BoardServer* server = StartBoardServer(store, "127.0.0.1", 0, settings, &error);
-  ASSERT_NE(server, nullptr) << error;
-  const int port = BoardServerPort(server);
+  Board board(db.url);
+  ASSERT_NE(board.server, nullptr) << board.error;
 
   sqlite3* other = nullptr;
   ASSERT_EQ(sqlite3_open(db.url.substr(7).c_str(), &other), SQLITE_OK);
   ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
-  SampleReport fields;
-  for (int n = 0; n < 3; ++n) {
-    fields.averageMs = 1000 + n;
-    const RawReply refused = Upload(port, SampleValidationFile(fields));
-    EXPECT_EQ(refused.status, 503) << refused.body;
-    EXPECT_EQ(RawHeader(refused, "Retry-After"), "1");
-  }
-  EXPECT_EQ(Ask(port, "GET /api/results HTTP/1.1\r\nHost: x\r\n\r\n").status, 200) << "reading goes on";
-  EXPECT_EQ(Ask(port, "GET / HTTP/1.1\r\nHost: x\r\n\r\n").status, 200);
+  ExpectRefusedWhilePagesAnswer(board.port, 1000);
+  EXPECT_EQ(Ask(board.port, "GET /api/results HTTP/1.1\r\nHost: x\r\n\r\n").status, 200) << "reading goes on";
   ASSERT_EQ(sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
   sqlite3_close(other);
 
-  fields.averageMs = 1000;
-  const RawReply stored = Upload(port, SampleValidationFile(fields));
+  const RawReply stored = Upload(board.port, 1000);
   EXPECT_EQ(stored.status, 201) << stored.body;
-  StopBoardServer(server);
-  CloseResultStore(store);
+}
+
+// A small tmpfs of the test's own, unmounted however the test ends.
+struct SmallDisk {
+  std::filesystem::path path;
+  std::string skip;
+  explicit SmallDisk(const std::filesystem::path& at) : path(at) {
+    if (geteuid() != 0) {
+      skip = "filling a disk needs a tmpfs of its own, and mounting one needs root";
+      return;
+    }
+    std::filesystem::create_directory(path);
+    if (mount("tmpfs", path.c_str(), "tmpfs", 0, "size=4m") != 0) {
+      skip = std::string("cannot mount a tmpfs here: ") + std::strerror(errno);
+      path.clear();
+    }
+  }
+  ~SmallDisk() {
+    if (!path.empty() && umount2(path.c_str(), 0) != 0) umount2(path.c_str(), MNT_DETACH);
+  }
+};
+
+// Writes to the file until the disk refuses; true when it did.
+bool FillUp(const std::filesystem::path& file) {
+  FILE* filler = std::fopen(file.c_str(), "wb");
+  if (filler == nullptr) return false;
+  const std::string block(4096, 'x');
+  bool full = false;
+  for (int n = 0; n < 4096 && !full; ++n)  // 16 MB at most, far past the disk's 4
+    full = std::fwrite(block.data(), 1, block.size(), filler) != block.size() || std::fflush(filler) != 0;
+  std::fclose(filler);
+  return full;
+}
+
+TEST(Fault, AFullDiskGets503AndPassesOnceSpaceIsFreed) {
+  ScratchFolder folder;
+  SmallDisk disk(folder.Path() / "disk");
+  if (!disk.skip.empty()) GTEST_SKIP() << disk.skip;
+  {
+    Board board("sqlite:" + (disk.path / "results.db").string());
+    ASSERT_NE(board.server, nullptr) << board.error;
+    ASSERT_EQ(Upload(board.port, 900).status, 201);
+
+    ASSERT_TRUE(FillUp(disk.path / "filler")) << "the tmpfs never filled";
+    ExpectRefusedWhilePagesAnswer(board.port, 1000);
+    std::filesystem::remove(disk.path / "filler");
+
+    const RawReply stored = Upload(board.port, 1000);
+    EXPECT_EQ(stored.status, 201) << stored.body;
+    const RawReply kept = Ask(board.port, "GET /api/results HTTP/1.1\r\nHost: x\r\n\r\n");
+    EXPECT_NE(kept.body.find("\"total\":2"), std::string::npos) << kept.body;
+  }
+}
+
+// A connection for the test's own statements, as another program's.
+struct Session {
+  PGconn* connection;
+  explicit Session(const std::string& url) : connection(PQconnectdb(url.c_str())) {
+    PQsetNoticeProcessor(
+        connection, [](void*, const char*) {}, nullptr);
+  }
+  ~Session() { PQfinish(connection); }
+  bool Run(const std::string& sql) {
+    PGresult* result = PQexec(connection, sql.c_str());
+    const ExecStatusType status = PQresultStatus(result);
+    const bool ok = status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
+    if (!ok) ADD_FAILURE() << sql << ": " << PQerrorMessage(connection);
+    PQclear(result);
+    return ok;
+  }
+};
+
+TEST(Fault, APostgresTableLockGets503WithinTheLockWait) {
+  TestDatabase db("postgres");
+  QM_NEED_DATABASE(db);
+  Board board(db.url);
+  ASSERT_NE(board.server, nullptr) << board.error;
+  ASSERT_EQ(Upload(board.port, 900).status, 201);
+
+  Session other(db.url);
+  ASSERT_TRUE(other.Run("BEGIN") && other.Run("LOCK TABLE results IN ACCESS EXCLUSIVE MODE"));
+  ExpectRefusedWhilePagesAnswer(board.port, 1000);
+  ASSERT_TRUE(other.Run("COMMIT"));
+
+  const RawReply stored = Upload(board.port, 1000);
+  EXPECT_EQ(stored.status, 201) << stored.body;
+}
+
+// The database made read-only and its sessions ended: the sessions the
+// board opens meanwhile are read-only for good, so they must not be kept.
+TEST(Fault, APostgresDatabaseMadeReadOnlyGets503AndPassesOnceWritable) {
+  TestDatabase db("postgres");
+  QM_NEED_DATABASE(db);
+  Board board(db.url);
+  ASSERT_NE(board.server, nullptr) << board.error;
+  ASSERT_EQ(Upload(board.port, 900).status, 201);
+
+  Session admin(db.postgresAdmin);
+  ASSERT_TRUE(admin.Run("ALTER DATABASE " + db.postgresName + " SET default_transaction_read_only = on"));
+  ASSERT_TRUE(admin.Run("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname = '" +
+                        db.postgresName + "'"));
+  ExpectRefusedWhilePagesAnswer(board.port, 1000);
+  ASSERT_TRUE(admin.Run("ALTER DATABASE " + db.postgresName + " SET default_transaction_read_only = off"));
+
+  const RawReply stored = Upload(board.port, 1000);
+  EXPECT_EQ(stored.status, 201) << stored.body;
 }
 
 }  // namespace

@@ -1,0 +1,138 @@
+// quillmark-results serve killed with SIGKILL in the middle of a burst of
+// uploads: every upload it answered 201 is there when the program is
+// started again on the same database, on SQLite and on PostgreSQL.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/board/raw_client.h"
+#include "tests/support/result_samples.h"
+#include "tests/support/test_database.h"
+#include "tests/support/wait_for.h"
+
+namespace qm {
+namespace {
+
+struct Child {
+  pid_t pid = -1;
+  int errFd = -1;
+  std::string err;
+  int port = 0;
+};
+
+void DrainErr(Child* child) {
+  char buffer[4096];
+  for (;;) {
+    const ssize_t n = read(child->errFd, buffer, sizeof buffer);
+    if (n <= 0) return;
+    child->err.append(buffer, static_cast<size_t>(n));
+  }
+}
+
+bool StartBoard(const std::string& db, Child* child) {
+  int pipeFds[2];
+  if (pipe(pipeFds) != 0) return false;
+  child->pid = fork();
+  if (child->pid == 0) {
+    dup2(pipeFds[1], STDERR_FILENO);
+    close(pipeFds[0]);
+    execl(QM_RESULTS_PROGRAM, QM_RESULTS_PROGRAM, "serve", "--db", db.c_str(), "--listen", "127.0.0.1:0",
+          "--max-uploads-per-minute", "0", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(pipeFds[1]);
+  child->errFd = pipeFds[0];
+  fcntl(child->errFd, F_SETFL, O_NONBLOCK);
+  const std::string marker = "serving http://127.0.0.1:";
+  return WaitFor(
+      [&] {
+        DrainErr(child);
+        const size_t at = child->err.find(marker);
+        if (at == std::string::npos) return false;
+        child->port = std::atoi(child->err.c_str() + at + marker.size());
+        return child->port > 0;
+      },
+      "quillmark-results to say where it serves");
+}
+
+void EndBoard(Child* child, int signal) {
+  kill(child->pid, signal);
+  int status = 0;
+  waitpid(child->pid, &status, 0);
+  close(child->errFd);
+}
+
+RawReply Ask(int port, const std::string& request) {
+  RawClient client;
+  RawReply reply;
+  std::string pending;
+  if (ConnectRaw(&client, port) && SendRaw(&client, request)) reply = ReadRawReply(&client, &pending);
+  CloseRaw(&client);
+  return reply;
+}
+
+// The id of a 201's JSON answer, or 0.
+int64_t IdOf(const RawReply& reply) {
+  const size_t at = reply.body.find("\"id\":");
+  return at == std::string::npos ? 0 : std::atoll(reply.body.c_str() + at + 5);
+}
+
+void UploadsSurviveAKill(const std::string& kind) {
+  TestDatabase db(kind);
+  QM_NEED_DATABASE(db);
+  Child board;
+  ASSERT_TRUE(StartBoard(db.url, &board)) << board.err;
+
+  constexpr int CLIENTS = 4;
+  constexpr int KILL_AFTER = 40;
+  std::mutex mutex;
+  std::vector<int64_t> acknowledged;
+  std::atomic<int> stored{0};
+  std::vector<std::thread> clients;
+  for (int c = 0; c < CLIENTS; ++c) {
+    clients.emplace_back([&, c] {
+      for (int n = 0; n < 2000; ++n) {
+        SampleReport fields;
+        fields.averageMs = 1000 + c * 100000 + n;
+        const std::string file = SampleValidationFile(fields);
+        const RawReply reply = Ask(board.port, "POST /api/results HTTP/1.1\r\nHost: x\r\nContent-Length: " +
+                                                   std::to_string(file.size()) + "\r\n\r\n" + file);
+        if (reply.status == 0) return;  // the board is gone
+        if (reply.status != 201) continue;
+        std::lock_guard<std::mutex> lock(mutex);
+        acknowledged.push_back(IdOf(reply));
+        ++stored;
+      }
+    });
+  }
+  const bool midway = WaitFor([&] { return stored.load() >= KILL_AFTER; }, "uploads before the kill");
+  EndBoard(&board, SIGKILL);
+  for (std::thread& client : clients) client.join();
+  ASSERT_TRUE(midway) << board.err;
+
+  Child again;
+  ASSERT_TRUE(StartBoard(db.url, &again)) << again.err;
+  int missing = 0;
+  for (int64_t id : acknowledged) {
+    const RawReply found =
+        Ask(again.port, "GET /api/results/" + std::to_string(id) + " HTTP/1.1\r\nHost: x\r\n\r\n");
+    if (id == 0 || found.status != 200) ++missing;
+  }
+  EndBoard(&again, SIGTERM);
+  EXPECT_EQ(missing, 0) << "of " << acknowledged.size() << " uploads answered 201";
+}
+
+TEST(ServeKilled, EveryAcknowledgedUploadIsKeptOnSqlite) { UploadsSurviveAKill("sqlite"); }
+TEST(ServeKilled, EveryAcknowledgedUploadIsKeptOnPostgres) { UploadsSurviveAKill("postgres"); }
+
+}  // namespace
+}  // namespace qm
