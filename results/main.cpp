@@ -134,6 +134,19 @@ int Serve(const std::vector<std::string>& args) {
   return RunServe(options);
 }
 
+// The store for a command, or nullptr after saying why. mustExist: the
+// command works on a board that is there, so a missing SQLite file is an
+// error, not a new empty board.
+ResultStore* OpenForCommand(const std::string& db, bool mustExist) {
+  StoreOptions options;
+  options.mustExist = mustExist;
+  std::string error;
+  ResultStore* store = OpenResultStore(db, options, &error);
+  if (store == nullptr)
+    std::fprintf(stderr, "quillmark-results: cannot open the database %s: %s\n", db.c_str(), error.c_str());
+  return store;
+}
+
 int Import(const std::vector<std::string>& args) {
   std::string db = ServeOptions().db;
   std::vector<std::string> files;
@@ -151,12 +164,8 @@ int Import(const std::vector<std::string>& args) {
     }
   }
   if (files.empty()) return Usage("import needs at least one FILE");
-  std::string error;
-  ResultStore* store = OpenResultStore(db, &error);
-  if (store == nullptr) {
-    std::fprintf(stderr, "quillmark-results: cannot open the database %s: %s\n", db.c_str(), error.c_str());
-    return EXIT_NO_DATABASE;
-  }
+  ResultStore* store = OpenForCommand(db, false);
+  if (store == nullptr) return EXIT_NO_DATABASE;
   std::FILE* progress = isatty(STDERR_FILENO) ? stderr : nullptr;
   ImportCounts counts = ImportFiles(store, files, stdout, progress);
   CloseResultStore(store);
@@ -178,14 +187,11 @@ int Copy(const std::string& command, const std::vector<std::string>& args) {
     }
   }
   if (db.empty() || file.empty()) return Usage(command + " needs --db DB and a FILE");
-  std::string error;
-  ResultStore* store = OpenResultStore(db, &error);
-  if (store == nullptr) {
-    std::fprintf(stderr, "quillmark-results: cannot open the database %s: %s\n", db.c_str(), error.c_str());
-    return EXIT_NO_DATABASE;
-  }
-  int64_t count = 0;
   const bool backup = command == "backup";
+  ResultStore* store = OpenForCommand(db, backup);
+  if (store == nullptr) return EXIT_NO_DATABASE;
+  std::string error;
+  int64_t count = 0;
   const bool ok =
       backup ? BackupResults(store, file, &count, &error) : ImportBackup(store, file, &count, &error);
   CloseResultStore(store);
@@ -213,12 +219,8 @@ int Delete(const std::vector<std::string>& args) {
     }
   }
   if (ids.empty()) return Usage("delete needs at least one ID");
-  std::string error;
-  ResultStore* store = OpenResultStore(db, &error);
-  if (store == nullptr) {
-    std::fprintf(stderr, "quillmark-results: cannot open the database %s: %s\n", db.c_str(), error.c_str());
-    return EXIT_NO_DATABASE;
-  }
+  ResultStore* store = OpenForCommand(db, true);
+  if (store == nullptr) return EXIT_NO_DATABASE;
   int status = EXIT_OK;
   for (int64_t id : ids) {
     const StoreStatus deleted = DeleteResult(store, id);

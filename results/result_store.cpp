@@ -1,6 +1,7 @@
 // The storage seam: picks the backend by the URL's form and keeps what is
 // common to both (the submission time, the search key, the drive figures,
 // the last error of each thread).
+#include <sys/stat.h>
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
@@ -126,7 +127,13 @@ ResultStore* OpenResultStore(const std::string& url, const StoreOptions& options
   void* db = nullptr;
   if (url.substr(0, SQLITE_PREFIX.size()) == SQLITE_PREFIX) {
     backend = &SQLITE_BACKEND;
-    db = OpenSqliteDatabase(url.substr(SQLITE_PREFIX.size()), options.lockWaitMs, error);
+    const std::string path = url.substr(SQLITE_PREFIX.size());
+    struct stat file {};
+    if (options.mustExist && stat(path.c_str(), &file) != 0) {
+      *error = "there is no database at " + path;
+      return nullptr;
+    }
+    db = OpenSqliteDatabase(path, options.lockWaitMs, error);
   } else if (std::any_of(std::begin(POSTGRES_PREFIXES), std::end(POSTGRES_PREFIXES),
                          [&](std::string_view prefix) { return url.substr(0, prefix.size()) == prefix; })) {
     backend = &POSTGRES_BACKEND;

@@ -28,6 +28,10 @@ ResultStore* OpenResultStore(const std::string& url, std::string* error);
 // rather than holding a worker for half a minute.
 struct StoreOptions {
   int64_t lockWaitMs = 30000;
+  // The commands that read or change a board that is there (backup,
+  // delete) set it, so a mistyped SQLite path is an error rather than a new,
+  // empty board.
+  bool mustExist = false;
 };
 ResultStore* OpenResultStore(const std::string& url, const StoreOptions& options, std::string* error);
 void CloseResultStore(ResultStore* store);

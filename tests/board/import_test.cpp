@@ -81,6 +81,19 @@ TEST(ImportProgram, TheOperatorDeletesResults) {
   }
 }
 
+// A mistyped database for a command that works on a board that is there
+// is an error, and leaves no new empty board behind.
+TEST(ImportProgram, DeleteAndBackupNeedABoardThatIsThere) {
+  ScratchFolder folder;
+  for (const char* command : {"delete --db sqlite:typo.db 1", "backup --db sqlite:typo.db copy.db"}) {
+    ProgramRun run = RunResults(command);
+    EXPECT_EQ(run.status, 2) << command;
+    EXPECT_NE(run.err.find("there is no database at typo.db"), std::string::npos) << command << run.err;
+    EXPECT_FALSE(std::filesystem::exists("typo.db")) << command;
+    EXPECT_FALSE(std::filesystem::exists("copy.db")) << command;
+  }
+}
+
 TEST(ImportProgram, UsageHelpAndVersion) {
   ScratchFolder folder;
   ProgramRun help = RunResults("--help");
