@@ -14,8 +14,8 @@ std::string HeadRow(const std::vector<ResultRecord>& results) {
   std::string html = "<thead><tr><th scope=\"col\">Field</th>";
   for (const ResultRecord& r : results) {
     const std::string id = std::to_string(r.id);
-    html += "<th scope=\"col\" id=\"result-" + id + "\"><a href=\"/results/" + id + "\">Result " + id +
-            "</a></th>";
+    html.append("<th scope=\"col\" id=\"result-").append(id).append("\"><a href=\"/results/").append(id);
+    html.append("\">Result ").append(id).append("</a></th>");
   }
   return html + "</tr></thead>";
 }
@@ -24,6 +24,7 @@ std::string HeadRow(const std::vector<ResultRecord>& results) {
 // with a sign and a word, not by colour alone.
 std::string FieldRows(const std::vector<ResultRecord>& results) {
   std::vector<std::vector<ResultField>> columns;
+  columns.reserve(results.size());
   for (const ResultRecord& r : results) columns.push_back(ResultFields(r));
   std::string html = "<tbody>";
   for (size_t f = 0; f < columns.front().size(); ++f) {
@@ -51,6 +52,7 @@ std::string IdList(const std::vector<ResultRecord>& results) {
 
 std::string ComparePage(const std::vector<ResultRecord>& results) {
   std::vector<ChartBar> bars;
+  bars.reserve(results.size());
   for (const ResultRecord& r : results)
     bars.push_back({"Result " + std::to_string(r.id) + ": " + ModelText(r), ResultSpeed(r)});
   std::string body = "<h1>Results " + IdList(results) +

@@ -100,7 +100,9 @@ dl.fields dd { margin: 0; overflow-wrap: anywhere; }
 .speed-big { font-size: 34px; font-weight: bold; color: var(--green); }
 .columns { display: grid; grid-template-columns: minmax(0, 5fr) minmax(0, 6fr); gap: 28px; align-items: start; }
 .charts { display: flex; flex-wrap: wrap; gap: 12px 40px; margin-top: 8px; }
-.charts section { flex: none; max-width: 100%; overflow-x: auto; background: #fff; border: 1px solid var(--line);
+/* A chart keeps its size and legible text; on a narrow page it scrolls in its section. */
+main section { max-width: 100%; overflow-x: auto; }
+.charts section { flex: none; background: #fff; border: 1px solid var(--line);
   padding: 4px 16px 12px; }
 .scroll { overflow-x: auto; }
 /* The field names stay in view while the results scroll past them. */
