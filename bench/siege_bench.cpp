@@ -24,6 +24,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -66,6 +67,7 @@ bool StartBoard(const std::string& db, Board* board) {
                                         "--max-connections-per-address",
                                         "0"};
   std::vector<char*> argv;
+  argv.reserve(arguments.size() + 1);
   for (std::string& argument : arguments) argv.push_back(argument.data());
   argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;
@@ -254,10 +256,8 @@ int Flood(int port) {
 const char* Mark(bool passed) { return passed ? "pass" : "FAIL"; }
 
 }  // namespace
-}  // namespace qm
 
-int main(int argc, char** argv) {
-  using namespace qm;
+int Siege(int argc, char** argv) {
   const int seconds = argc > 1 ? std::max(10, std::atoi(argv[1])) : 30;
   RaiseOpenFileLimit();
   ScratchFolder folder;
@@ -331,4 +331,15 @@ int main(int argc, char** argv) {
   int status = 0;
   waitpid(board.pid, &status, 0);
   return p99Ok && storedOk && rssOk && floodOk && growthOk ? 0 : 1;
+}
+
+}  // namespace qm
+
+int main(int argc, char** argv) {
+  try {
+    return qm::Siege(argc, argv);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "qm_siege_bench: %s\n", e.what());
+    return 1;
+  }
 }
