@@ -7,24 +7,19 @@
 // connections. The machine's load is printed with the figures.
 #include "results_bench_http.h"
 
-#include <fcntl.h>
 #include <httplib.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
-#include <nlohmann/json.hpp>
 #include <regex>
 #include <sstream>
 #include <thread>
 #include <vector>
 
+#include "board_process.h"
 #include "results/http/board_server.h"
 #include "tests/support/scratch_folder.h"
 
@@ -43,56 +38,9 @@ std::string Load() {
   return "load " + one + " " + five + " " + fifteen;
 }
 
-struct Board {
-  pid_t pid = 0;
-  int port = 0;
-};
-
-// Starts `quillmark-results serve` on a free port, its log in serve.log.
-bool StartBoard(const BenchBackend& backend, Board* board) {
-  std::vector<std::string> arguments = {
-      ResultsProgram(),           "serve", "--db", backend.url, "--listen", "127.0.0.1:0",
-      "--max-uploads-per-minute", "0"};
-  std::vector<char*> argv;
-  argv.reserve(arguments.size() + 1);
-  for (std::string& argument : arguments) argv.push_back(argument.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 2, "serve.log", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  const int started = posix_spawn(&board->pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (started != 0) return false;
-  const std::regex serving(R"(serving http://127\.0\.0\.1:(\d+)/)");
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(WAIT_SECONDS);
-  while (std::chrono::steady_clock::now() < deadline) {
-    std::stringstream log;
-    log << std::ifstream("serve.log").rdbuf();
-    std::smatch found;
-    const std::string text = log.str();
-    if (std::regex_search(text, found, serving)) {
-      board->port = std::stoi(found[1]);
-      return true;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  std::printf("the board did not say where it listens within %d s\n", WAIT_SECONDS);
-  return false;
-}
-
-int StopBoard(const Board& board) {
-  kill(board.pid, SIGTERM);
-  int status = 0;
-  waitpid(board.pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-int64_t StoredTotal(int port) {
-  httplib::Client client("127.0.0.1", port);
-  client.set_read_timeout(WAIT_SECONDS);
-  auto res = client.Get("/api/results?limit=1");
-  if (!res || res->status != 200) return -1;
-  return nlohmann::json::parse(res->body)["total"].get<int64_t>();
+// Starts `quillmark-results serve` on backend's database, with no upload cap.
+bool StartBoard(const BenchBackend& backend, BoardProcess* board) {
+  return StartBoardProcess(ResultsProgram(), {"--db", backend.url, "--max-uploads-per-minute", "0"}, board);
 }
 
 double Percentile(std::vector<double> values, double share) {
@@ -185,7 +133,7 @@ std::string PeakMemory(pid_t pid) {
 
 bool RunPathsBench(const BenchBackend& backend, const std::vector<std::string>& paths) {
   ScratchFolder folder;
-  Board board;
+  BoardProcess board;
   if (!StartBoard(backend, &board)) return false;
   bool ok = true;
   for (const std::string& path : paths) {
@@ -197,13 +145,13 @@ bool RunPathsBench(const BenchBackend& backend, const std::vector<std::string>& 
     if (refused) ok = ReadBench(backend, board.port, path, EXPENSIVE_AT_ONCE) && ok;
   }
   std::printf("%-8s the board's peak memory: %s\n", backend.name.c_str(), PeakMemory(board.pid).c_str());
-  const int status = StopBoard(board);
+  const int status = StopBoardProcess(board);
   return ok && status == 0;
 }
 
 bool RunHttpBench(const BenchBackend& backend, bool uploads, bool readers) {
   ScratchFolder folder;
-  Board board;
+  BoardProcess board;
   if (!StartBoard(backend, &board)) return false;
   bool ok = true;
   if (uploads) ok = UploadBench(backend, board.port) && ok;
@@ -212,7 +160,7 @@ bool RunHttpBench(const BenchBackend& backend, bool uploads, bool readers) {
     ok = ReadBench(backend, board.port, "/api/results") && ok;
     ok = ReadBench(backend, board.port, "/?page=1000") && ok;
   }
-  const int status = StopBoard(board);
+  const int status = StopBoardProcess(board);
   if (status != 0)
     std::printf("%-8s the board ended with status %d after SIGTERM\n", backend.name.c_str(), status);
   return ok && status == 0;

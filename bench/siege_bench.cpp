@@ -12,11 +12,8 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -26,12 +23,11 @@
 #include <cstdlib>
 #include <exception>
 #include <fstream>
-#include <regex>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "bench/board_process.h"
 #include "tests/support/result_samples.h"
 #include "tests/support/scratch_folder.h"
 
@@ -49,49 +45,6 @@ constexpr double RSS_MARK_MB = 200;
 constexpr double GROWTH_MARK_MB = 10;
 
 using Clock = std::chrono::steady_clock;
-
-struct Board {
-  pid_t pid = 0;
-  int port = 0;
-};
-
-bool StartBoard(const std::string& db, Board* board) {
-  std::vector<std::string> arguments = {QM_RESULTS_PROGRAM,
-                                        "serve",
-                                        "--db",
-                                        db,
-                                        "--listen",
-                                        "127.0.0.1:0",
-                                        "--max-uploads-per-minute",
-                                        "0",
-                                        "--max-connections-per-address",
-                                        "0"};
-  std::vector<char*> argv;
-  argv.reserve(arguments.size() + 1);
-  for (std::string& argument : arguments) argv.push_back(argument.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 2, "serve.log", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  const int started = posix_spawn(&board->pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (started != 0) return false;
-  const std::regex serving(R"(serving http://127\.0\.0\.1:(\d+)/)");
-  const auto deadline = Clock::now() + std::chrono::seconds(WAIT_SECONDS);
-  while (Clock::now() < deadline) {
-    std::stringstream log;
-    log << std::ifstream("serve.log").rdbuf();
-    std::smatch found;
-    const std::string text = log.str();
-    if (std::regex_search(text, found, serving)) {
-      board->port = std::stoi(found[1]);
-      return true;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  std::printf("the board did not say where it listens within %d s\n", WAIT_SECONDS);
-  return false;
-}
 
 // A line of /proc/PID/status in MB ("VmRSS", "VmHWM"); -1 when unread.
 double MemoryMb(pid_t pid, const std::string& field) {
@@ -211,15 +164,6 @@ void SampleHealth(int port, const std::atomic<bool>& stop, std::vector<double>* 
   }
 }
 
-int64_t StoredTotal(int port) {
-  httplib::Client client("127.0.0.1", port);
-  client.set_read_timeout(WAIT_SECONDS);
-  auto res = client.Get("/api/results?limit=1");
-  if (!res || res->status != 200) return -1;
-  const size_t at = res->body.find("\"total\":");
-  return at == std::string::npos ? -1 : std::atoll(res->body.c_str() + at + 8);
-}
-
 // The uploads, one after another; the number answered 201.
 int Upload(int port) {
   int created = 0;
@@ -262,8 +206,12 @@ int Siege(int argc, char** argv) {
   RaiseOpenFileLimit();
   ScratchFolder folder;
   if (chdir(folder.Path().c_str()) != 0) return 1;
-  Board board;
-  if (!StartBoard("sqlite:siege.db", &board)) return 1;
+  BoardProcess board;
+  if (!StartBoardProcess(
+          QM_RESULTS_PROGRAM,
+          {"--db", "sqlite:siege.db", "--max-uploads-per-minute", "0", "--max-connections-per-address", "0"},
+          &board))
+    return 1;
   const double rssStart = MemoryMb(board.pid, "VmRSS");
 
   std::vector<Besieger> besiegers(DRIPPING + IDLE);
@@ -327,9 +275,7 @@ int Siege(int argc, char** argv) {
   std::printf("%d-header flood: answered %d (mark 431): %s\n", FLOOD_HEADERS, floodStatus, Mark(floodOk));
   std::printf("memory growth from the flood: RSS %+.1f MB, VmHWM %+.1f MB (mark < %.0f MB): %s\n",
               rssFlood - rssAfter, hwmFlood - hwmAfter, GROWTH_MARK_MB, Mark(growthOk));
-  kill(board.pid, SIGTERM);
-  int status = 0;
-  waitpid(board.pid, &status, 0);
+  StopBoardProcess(board);
   return p99Ok && storedOk && rssOk && floodOk && growthOk ? 0 : 1;
 }
 
