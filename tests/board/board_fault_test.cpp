@@ -30,21 +30,11 @@ namespace {
 constexpr auto REFUSAL_BOUND = std::chrono::seconds(2);
 constexpr int64_t LOCK_WAIT_MS = 200;
 
-RawReply Ask(int port, const std::string& request) {
-  RawClient client;
-  RawReply reply;
-  std::string pending;
-  if (ConnectRaw(&client, port) && SendRaw(&client, request)) reply = ReadRawReply(&client, &pending);
-  CloseRaw(&client);
-  return reply;
-}
-
 RawReply Upload(int port, int64_t averageMs) {
   SampleReport fields;
   fields.averageMs = averageMs;
   const std::string file = SampleValidationFile(fields);
-  return Ask(port, "POST /api/results HTTP/1.1\r\nHost: x\r\nContent-Length: " + std::to_string(file.size()) +
-                       "\r\n\r\n" + file);
+  return AskRaw(port, UploadRequest(file));
 }
 
 struct Board {
@@ -81,8 +71,8 @@ void ExpectRefusedWhilePagesAnswer(int port, int64_t firstAverageMs) {
     EXPECT_EQ(refused.status, 503) << refused.body;
     EXPECT_EQ(RawHeader(refused, "Retry-After"), "1");
   }
-  EXPECT_EQ(Ask(port, "GET /healthz HTTP/1.1\r\nHost: x\r\n\r\n").status, 200);
-  const int page = Ask(port, "GET / HTTP/1.1\r\nHost: x\r\n\r\n").status;
+  EXPECT_EQ(AskRaw(port, "GET /healthz HTTP/1.1\r\nHost: x\r\n\r\n").status, 200);
+  const int page = AskRaw(port, "GET / HTTP/1.1\r\nHost: x\r\n\r\n").status;
   EXPECT_TRUE(page == 200 || page == 503) << "the leaderboard answered " << page;
 }
 
@@ -96,7 +86,8 @@ TEST(Fault, ALockHeldElsewhereGets503AndPassesWithoutARestart) {
   ASSERT_EQ(sqlite3_open(db.url.substr(7).c_str(), &other), SQLITE_OK);
   ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
   ExpectRefusedWhilePagesAnswer(board.port, 1000);
-  EXPECT_EQ(Ask(board.port, "GET /api/results HTTP/1.1\r\nHost: x\r\n\r\n").status, 200) << "reading goes on";
+  EXPECT_EQ(AskRaw(board.port, "GET /api/results HTTP/1.1\r\nHost: x\r\n\r\n").status, 200)
+      << "reading goes on";
   ASSERT_EQ(sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
   sqlite3_close(other);
 
@@ -151,7 +142,7 @@ TEST(Fault, AFullDiskGets503AndPassesOnceSpaceIsFreed) {
 
     const RawReply stored = Upload(board.port, 1000);
     EXPECT_EQ(stored.status, 201) << stored.body;
-    const RawReply kept = Ask(board.port, "GET /api/results HTTP/1.1\r\nHost: x\r\n\r\n");
+    const RawReply kept = AskRaw(board.port, "GET /api/results HTTP/1.1\r\nHost: x\r\n\r\n");
     EXPECT_NE(kept.body.find("\"total\":2"), std::string::npos) << kept.body;
   }
 }

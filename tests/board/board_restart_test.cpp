@@ -19,21 +19,11 @@
 namespace qm {
 namespace {
 
-RawReply Ask(int port, const std::string& request) {
-  RawClient client;
-  RawReply reply;
-  std::string pending;
-  if (ConnectRaw(&client, port) && SendRaw(&client, request)) reply = ReadRawReply(&client, &pending);
-  CloseRaw(&client);
-  return reply;
-}
-
 RawReply Upload(int port, int64_t averageMs) {
   SampleReport fields;
   fields.averageMs = averageMs;
   const std::string file = SampleValidationFile(fields);
-  return Ask(port, "POST /api/results HTTP/1.1\r\nHost: x\r\nContent-Length: " + std::to_string(file.size()) +
-                       "\r\n\r\n" + file);
+  return AskRaw(port, UploadRequest(file));
 }
 
 // A few connections in the pool, as a board in use has.
@@ -72,7 +62,7 @@ TEST(PostgresRestart, TheBoardAnswersThroughItAndStoresTheNextUpload) {
     for (int64_t n = 0; n < 2000 && !restarted.load(); ++n) {
       const int status = Upload(port, 10000 + n).status;
       if (status != 201 && status != 503) ++unanswered;
-      if (Ask(port, "GET /healthz HTTP/1.1\r\nHost: x\r\n\r\n").status != 200) ++unanswered;
+      if (AskRaw(port, "GET /healthz HTTP/1.1\r\nHost: x\r\n\r\n").status != 200) ++unanswered;
       ++asked;
     }
   });
@@ -91,7 +81,7 @@ TEST(PostgresRestart, TheBoardAnswersThroughItAndStoresTheNextUpload) {
   ASSERT_EQ(std::system(restart), 0) << "the restart command failed: " << restart;
   const RawReply next = Upload(port, 1001);
   EXPECT_EQ(next.status, 201) << next.body;
-  const RawReply listed = Ask(port, "GET /api/results?limit=1 HTTP/1.1\r\nHost: x\r\n\r\n");
+  const RawReply listed = AskRaw(port, "GET /api/results?limit=1 HTTP/1.1\r\nHost: x\r\n\r\n");
   EXPECT_EQ(listed.status, 200) << listed.body;
   StopBoardServer(server);
   CloseResultStore(store);

@@ -159,4 +159,18 @@ bool WaitClosed(RawClient* client, std::string* rest) {
   }
 }
 
+RawReply AskRaw(int port, const std::string& request) {
+  RawClient client;
+  RawReply reply;
+  std::string pending;
+  if (ConnectRaw(&client, port) && SendRaw(&client, request)) reply = ReadRawReply(&client, &pending);
+  CloseRaw(&client);
+  return reply;
+}
+
+std::string UploadRequest(const std::string& file) {
+  return "POST /api/results HTTP/1.1\r\nHost: x\r\nContent-Length: " + std::to_string(file.size()) +
+         "\r\n\r\n" + file;
+}
+
 }  // namespace qm

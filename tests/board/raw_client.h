@@ -36,4 +36,10 @@ std::string RawHeader(const RawReply& reply, const std::string& name);
 // bytes that came before the close in *rest.
 bool WaitClosed(RawClient* client, std::string* rest = nullptr);
 
+// One request on a connection of its own, and its reply.
+RawReply AskRaw(int port, const std::string& request);
+
+// The request that sends a validation file to the API.
+std::string UploadRequest(const std::string& file);
+
 }  // namespace qm

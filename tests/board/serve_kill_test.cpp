@@ -71,15 +71,6 @@ void EndBoard(Child* child, int signal) {
   close(child->errFd);
 }
 
-RawReply Ask(int port, const std::string& request) {
-  RawClient client;
-  RawReply reply;
-  std::string pending;
-  if (ConnectRaw(&client, port) && SendRaw(&client, request)) reply = ReadRawReply(&client, &pending);
-  CloseRaw(&client);
-  return reply;
-}
-
 // The id of a 201's JSON answer, or 0.
 int64_t IdOf(const RawReply& reply) {
   const size_t at = reply.body.find("\"id\":");
@@ -104,8 +95,7 @@ void UploadsSurviveAKill(const std::string& kind) {
         SampleReport fields;
         fields.averageMs = 1000 + c * 100000 + n;
         const std::string file = SampleValidationFile(fields);
-        const RawReply reply = Ask(board.port, "POST /api/results HTTP/1.1\r\nHost: x\r\nContent-Length: " +
-                                                   std::to_string(file.size()) + "\r\n\r\n" + file);
+        const RawReply reply = AskRaw(board.port, UploadRequest(file));
         if (reply.status == 0) return;  // the board is gone
         if (reply.status != 201) continue;
         std::lock_guard<std::mutex> lock(mutex);
@@ -124,7 +114,7 @@ void UploadsSurviveAKill(const std::string& kind) {
   int missing = 0;
   for (int64_t id : acknowledged) {
     const RawReply found =
-        Ask(again.port, "GET /api/results/" + std::to_string(id) + " HTTP/1.1\r\nHost: x\r\n\r\n");
+        AskRaw(again.port, "GET /api/results/" + std::to_string(id) + " HTTP/1.1\r\nHost: x\r\n\r\n");
     if (id == 0 || found.status != 200) ++missing;
   }
   EndBoard(&again, SIGTERM);
