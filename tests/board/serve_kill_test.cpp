@@ -1,7 +1,6 @@
 // quillmark-results serve killed with SIGKILL in the middle of a burst of
 // uploads: every upload it answered 201 is there when the program is
 // started again on the same database, on SQLite and on PostgreSQL.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -15,6 +14,7 @@
 #include <vector>
 
 #include "tests/board/raw_client.h"
+#include "tests/board/served_board.h"
 #include "tests/support/result_samples.h"
 #include "tests/support/test_database.h"
 #include "tests/support/wait_for.h"
@@ -22,49 +22,7 @@
 namespace qm {
 namespace {
 
-struct Child {
-  pid_t pid = -1;
-  int errFd = -1;
-  std::string err;
-  int port = 0;
-};
-
-void DrainErr(Child* child) {
-  char buffer[4096];
-  for (;;) {
-    const ssize_t n = read(child->errFd, buffer, sizeof buffer);
-    if (n <= 0) return;
-    child->err.append(buffer, static_cast<size_t>(n));
-  }
-}
-
-bool StartBoard(const std::string& db, Child* child) {
-  int pipeFds[2];
-  if (pipe(pipeFds) != 0) return false;
-  child->pid = fork();
-  if (child->pid == 0) {
-    dup2(pipeFds[1], STDERR_FILENO);
-    close(pipeFds[0]);
-    execl(QM_RESULTS_PROGRAM, QM_RESULTS_PROGRAM, "serve", "--db", db.c_str(), "--listen", "127.0.0.1:0",
-          "--max-uploads-per-minute", "0", static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(pipeFds[1]);
-  child->errFd = pipeFds[0];
-  fcntl(child->errFd, F_SETFL, O_NONBLOCK);
-  const std::string marker = "serving http://127.0.0.1:";
-  return WaitFor(
-      [&] {
-        DrainErr(child);
-        const size_t at = child->err.find(marker);
-        if (at == std::string::npos) return false;
-        child->port = std::atoi(child->err.c_str() + at + marker.size());
-        return child->port > 0;
-      },
-      "quillmark-results to say where it serves");
-}
-
-void EndBoard(Child* child, int signal) {
+void EndBoard(ServedBoard* child, int signal) {
   kill(child->pid, signal);
   int status = 0;
   waitpid(child->pid, &status, 0);
@@ -80,8 +38,8 @@ int64_t IdOf(const RawReply& reply) {
 void UploadsSurviveAKill(const std::string& kind) {
   TestDatabase db(kind);
   QM_NEED_DATABASE(db);
-  Child board;
-  ASSERT_TRUE(StartBoard(db.url, &board)) << board.err;
+  ServedBoard board;
+  ASSERT_TRUE(StartServedBoard(db.url, {"--max-uploads-per-minute", "0"}, &board)) << board.err;
 
   constexpr int CLIENTS = 4;
   constexpr int KILL_AFTER = 40;
@@ -109,8 +67,8 @@ void UploadsSurviveAKill(const std::string& kind) {
   for (std::thread& client : clients) client.join();
   ASSERT_TRUE(midway) << board.err;
 
-  Child again;
-  ASSERT_TRUE(StartBoard(db.url, &again)) << again.err;
+  ServedBoard again;
+  ASSERT_TRUE(StartServedBoard(db.url, {"--max-uploads-per-minute", "0"}, &again)) << again.err;
   int missing = 0;
   for (int64_t id : acknowledged) {
     const RawReply found =

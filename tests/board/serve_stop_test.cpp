@@ -1,7 +1,6 @@
 // quillmark-results serve as a process: it logs one line per request and
 // the open-file limit it took, and SIGTERM ends it with status 0 even while
 // a client keeps dripping header bytes at it.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -12,60 +11,17 @@
 #include <thread>
 
 #include "tests/board/raw_client.h"
+#include "tests/board/served_board.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/wait_for.h"
 
 namespace qm {
 namespace {
 
-struct Served {
-  pid_t pid = -1;
-  int errFd = -1;  // the program's standard error
-  std::string err;
-  int port = 0;
-};
-
-// Reads what the program has written to standard error so far.
-void DrainErr(Served* served) {
-  char buffer[4096];
-  for (;;) {
-    const ssize_t n = read(served->errFd, buffer, sizeof buffer);
-    if (n <= 0) return;
-    served->err.append(buffer, static_cast<size_t>(n));
-  }
-}
-
-bool StartServe(const std::string& folder, Served* served) {
-  int pipeFds[2];
-  if (pipe(pipeFds) != 0) return false;
-  served->pid = fork();
-  if (served->pid == 0) {
-    dup2(pipeFds[1], STDERR_FILENO);
-    close(pipeFds[0]);
-    const std::string db = "sqlite:" + folder + "/board.db";
-    execl(QM_RESULTS_PROGRAM, QM_RESULTS_PROGRAM, "serve", "--db", db.c_str(), "--listen", "127.0.0.1:0",
-          static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(pipeFds[1]);
-  served->errFd = pipeFds[0];
-  fcntl(served->errFd, F_SETFL, O_NONBLOCK);
-  const std::string marker = "serving http://127.0.0.1:";
-  return WaitFor(
-      [&] {
-        DrainErr(served);
-        const size_t at = served->err.find(marker);
-        if (at == std::string::npos) return false;
-        served->port = std::atoi(served->err.c_str() + at + marker.size());
-        return served->port > 0;
-      },
-      "quillmark-results to say where it serves");
-}
-
 TEST(Serve, LogsEachRequestAndEndsAtSigtermDespiteADrippingClient) {
   ScratchFolder folder;
-  Served served;
-  ASSERT_TRUE(StartServe(folder.Path().string(), &served)) << served.err;
+  ServedBoard served;
+  ASSERT_TRUE(StartServedBoard("sqlite:" + folder.Path().string() + "/board.db", {}, &served)) << served.err;
   EXPECT_NE(served.err.find("open files limit "), std::string::npos) << served.err;
 
   RawClient probe;
