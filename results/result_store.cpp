@@ -223,23 +223,23 @@ StoreStatus FreshFigures(ResultStore* store, const DriveCount& count, KeptFigure
   return StoreStatus::Ok;
 }
 
-// The kept figures of the models named, by model; a model with no results
-// is left out.
+// The kept figures of the models named (each once), by model, their counts
+// read MODEL_COUNTS_BATCH at a time; a model with no results is left out.
 StoreStatus FiguresOfModels(ResultStore* store, const std::vector<std::string>& models,
                             std::map<std::string, DriveSummary>* summaries, std::string* error) {
   std::vector<DriveCount> counts;
-  for (const std::string& model : models) {
-    if (summaries->count(model) > 0) continue;
+  for (size_t first = 0; first < models.size(); first += MODEL_COUNTS_BATCH) {
     counts.clear();
-    StoreStatus status = store->backend->driveCounts(store->db, &model, &counts, error);
+    const size_t n = std::min(MODEL_COUNTS_BATCH, models.size() - first);
+    StoreStatus status = store->backend->driveCounts(store->db, &models[first], n, &counts, error);
     if (status != StoreStatus::Ok) return status;
-    if (counts.empty()) continue;
     std::lock_guard<std::mutex> lock(store->figuresMutex);
-    KeptFigures* figures = nullptr;
-    status = FreshFigures(store, counts.front(), &figures, error);
-    if (status != StoreStatus::Ok) return status;
-    if (figures != nullptr)
-      summaries->insert_or_assign(model, figures->summary).first->second.count = counts.front().count;
+    for (const DriveCount& count : counts) {
+      KeptFigures* figures = nullptr;
+      if ((status = FreshFigures(store, count, &figures, error)) != StoreStatus::Ok) return status;
+      if (figures != nullptr)
+        summaries->insert_or_assign(count.model, figures->summary).first->second.count = count.count;
+    }
   }
   return StoreStatus::Ok;
 }
@@ -250,7 +250,7 @@ StoreStatus ListDrives(ResultStore* store, std::vector<DriveSummary>* drives) {
   drives->clear();
   std::vector<DriveCount> counts;
   std::string error;
-  StoreStatus status = store->backend->driveCounts(store->db, nullptr, &counts, &error);
+  StoreStatus status = store->backend->driveCounts(store->db, nullptr, 0, &counts, &error);
   if (status != StoreStatus::Ok) return Noted(store, status, error);
   std::lock_guard<std::mutex> lock(store->figuresMutex);
   std::map<std::string, KeptFigures> fresh;
@@ -301,7 +301,7 @@ StoreStatus GetDriveFigures(ResultStore* store, const std::string& model, DriveF
   *figures = DriveFigures();
   std::vector<DriveCount> counts;
   std::string error;
-  StoreStatus status = store->backend->driveCounts(store->db, &model, &counts, &error);
+  StoreStatus status = store->backend->driveCounts(store->db, &model, 1, &counts, &error);
   if (status != StoreStatus::Ok) return Noted(store, status, error);
   if (counts.empty()) return StoreStatus::NotFound;
   std::lock_guard<std::mutex> lock(store->figuresMutex);

@@ -31,10 +31,11 @@ struct StoreBackend {
   StoreStatus (*get)(void* db, int64_t id, ResultRecord* record, std::string* error);
   // query.text arrives already folded as searchKey is.
   StoreStatus (*list)(void* db, const ResultQuery& query, ResultPage* page, std::string* error);
-  // Every drive model with its kept count and number of changes; only the
-  // one named when model is not nullptr (none when it has no results).
-  StoreStatus (*driveCounts)(void* db, const std::string* model, std::vector<DriveCount>* counts,
-                             std::string* error);
+  // Every drive model with its kept count and number of changes; when
+  // models is not nullptr, only the modelCount (1 to MODEL_COUNTS_BATCH)
+  // named there that have results, in one statement.
+  StoreStatus (*driveCounts)(void* db, const std::string* models, size_t modelCount,
+                             std::vector<DriveCount>* counts, std::string* error);
   // The averages of one model's results, ascending, from its index alone.
   StoreStatus (*modelAverages)(void* db, const std::string& model, std::vector<int64_t>* averages,
                                std::string* error);
@@ -116,10 +117,14 @@ enum StoreStatement {
   RESTORE_RESULT,
   GET_DELETE_TOKEN,
   DELETE_RESULT,
-  // DRIVE_COUNTS of one model.
+  // DRIVE_COUNTS of up to MODEL_COUNTS_BATCH models: a page's models in
+  // one round trip. Its parameters are the models, the last repeated to
+  // fill them.
   MODEL_COUNTS,
   STATEMENT_COUNT
 };
+
+constexpr size_t MODEL_COUNTS_BATCH = 50;
 
 // The table of the first schema version, with each dialect's types for the
 // key, the whole numbers and the bytes.

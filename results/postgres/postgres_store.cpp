@@ -65,7 +65,12 @@ const char* const STATEMENT_SQL[STATEMENT_COUNT] = {
     " VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, $13, $14, $15, $16, $17, $18)",
     "SELECT delete_token_sha256 FROM results WHERE id = $1",
     "DELETE FROM results WHERE id = $1",
-    "SELECT drive_model, sum(n)::bigint, sum(changes)::bigint FROM drive_counts WHERE drive_model = $1"
+    "SELECT drive_model, sum(n)::bigint, sum(changes)::bigint FROM drive_counts WHERE drive_model IN ("
+    "$1, $2, $3, $4, $5, $6, $7, $8, $9, $10, "
+    "$11, $12, $13, $14, $15, $16, $17, $18, $19, $20, "
+    "$21, $22, $23, $24, $25, $26, $27, $28, $29, $30, "
+    "$31, $32, $33, $34, $35, $36, $37, $38, $39, $40, "
+    "$41, $42, $43, $44, $45, $46, $47, $48, $49, $50)"
     " GROUP BY drive_model HAVING sum(n) > 0",
 };
 
@@ -382,13 +387,14 @@ StoreStatus List(void* db, const ResultQuery& query, ResultPage* page, std::stri
   return ReadRows(lease.connection, Run(lease.connection, LIST_RESULTS, listing), page, error);
 }
 
-StoreStatus DriveCounts(void* db, const std::string* model, std::vector<DriveCount>* counts,
-                        std::string* error) {
+StoreStatus DriveCounts(void* db, const std::string* models, size_t modelCount,
+                        std::vector<DriveCount>* counts, std::string* error) {
   Lease<PGconn> lease(static_cast<Database*>(db)->pool, error);
   if (lease.connection == nullptr) return StoreStatus::Failed;
   Parameters parameters;
-  if (model != nullptr) parameters.text(*model);
-  Result result = Run(lease.connection, model == nullptr ? DRIVE_COUNTS : MODEL_COUNTS, parameters);
+  for (size_t i = 0; models != nullptr && i < MODEL_COUNTS_BATCH; ++i)
+    parameters.text(models[std::min(i, modelCount - 1)]);
+  Result result = Run(lease.connection, models == nullptr ? DRIVE_COUNTS : MODEL_COUNTS, parameters);
   if (!Succeeded(result, PGRES_TUPLES_OK)) return Failure(lease.connection, "counting drives", error);
   for (int row = 0; row < PQntuples(result.get()); ++row)
     counts->push_back({Value(result, row, 0), IntegerValue(result, row, 1), IntegerValue(result, row, 2)});

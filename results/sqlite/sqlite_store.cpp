@@ -63,7 +63,12 @@ const char* const STATEMENT_SQL[STATEMENT_COUNT] = {
     " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18)",
     "SELECT delete_token_sha256 FROM results WHERE id = ?1",
     "DELETE FROM results WHERE id = ?1",
-    "SELECT drive_model, n, changes FROM drive_counts WHERE drive_model = ?1 AND n > 0",
+    "SELECT drive_model, n, changes FROM drive_counts WHERE n > 0 AND drive_model IN ("
+    "?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, "
+    "?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18, ?19, ?20, "
+    "?21, ?22, ?23, ?24, ?25, ?26, ?27, ?28, ?29, ?30, "
+    "?31, ?32, ?33, ?34, ?35, ?36, ?37, ?38, ?39, ?40, "
+    "?41, ?42, ?43, ?44, ?45, ?46, ?47, ?48, ?49, ?50)",
 };
 
 struct Connection {
@@ -397,12 +402,13 @@ StoreStatus List(void* db, const ResultQuery& query, ResultPage* page, std::stri
   return ReadRows(lease.connection, list, page, error);
 }
 
-StoreStatus DriveCounts(void* db, const std::string* model, std::vector<DriveCount>* counts,
-                        std::string* error) {
+StoreStatus DriveCounts(void* db, const std::string* models, size_t modelCount,
+                        std::vector<DriveCount>* counts, std::string* error) {
   Lease<Connection> lease(static_cast<Database*>(db)->pool, error);
   if (lease.connection == nullptr) return StoreStatus::Failed;
-  Use all(lease.connection, model == nullptr ? DRIVE_COUNTS : MODEL_COUNTS);
-  if (model != nullptr) all.text(1, *model);
+  Use all(lease.connection, models == nullptr ? DRIVE_COUNTS : MODEL_COUNTS);
+  for (size_t i = 0; models != nullptr && i < MODEL_COUNTS_BATCH; ++i)
+    all.text(static_cast<int>(i + 1), models[std::min(i, modelCount - 1)]);
   int step;
   while ((step = sqlite3_step(all.statement)) == SQLITE_ROW)
     counts->push_back(

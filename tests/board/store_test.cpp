@@ -559,6 +559,25 @@ TEST_P(Store, ANewerSchemaIsRefused) {
   EXPECT_NE(error.find("newer than this program"), std::string::npos) << error;
 }
 
+// A listing's models are looked up a batch at a time: a fenced model that
+// sorts after more models than one batch holds is still marked, and a
+// result of a model under 8 results never is.
+TEST_P(Store, OutliersAreMarkedAcrossMoreModelsThanOneLookup) {
+  std::vector<ResultRecord> listed;
+  for (int m = 0; m < 60; ++m)
+    listed.push_back(Record("m" + std::to_string(m), 2000, "M" + std::to_string(100 + m)));
+  for (int k = 0; k < 7; ++k) listed.push_back(Record("f" + std::to_string(k), 2000 + 10 * k, "Z fenced"));
+  listed.push_back(Record("fast", 100, "Z fenced"));
+  listed.push_back(Record("small-fast", 100, "Y small"));
+  for (int k = 0; k < 6; ++k) listed.push_back(Record("s" + std::to_string(k), 2000 + 10 * k, "Y small"));
+  for (ResultRecord& record : listed) record.id = Add(record);
+  ASSERT_EQ(MarkOutliers(store, &listed), StoreStatus::Ok) << StoreError(store);
+  std::vector<std::string> marked;
+  for (const ResultRecord& record : listed)
+    if (record.outlier) marked.push_back(record.reportSha256);
+  EXPECT_EQ(marked, std::vector<std::string>{"fast"});
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, Store, testing::Values("sqlite", "postgres"),
                          [](const testing::TestParamInfo<std::string>& info) { return info.param; });
 
