@@ -11,7 +11,7 @@ packages=(
   wine wine64 xvfb xdotool x11-utils imagemagick fonts-liberation fonts-dejavu-core
   fio zip unzip python3
   libsqlite3-dev libpq-dev postgresql libcpp-httplib-dev libboost-dev nlohmann-json3-dev libcurl4-openssl-dev
-  nginx openssl curl
+  nginx openssl curl e2fsprogs mount
   chromium chromium-driver python3-selenium wrk apache2-utils
 )
 # The native configure adds GoogleTest from its sources even when only the
@@ -24,7 +24,8 @@ packages=(
 # client tests it) and nlohmann-json to build; its
 # tests a PostgreSQL server, Chromium with its driver and Selenium, its
 # benchmark wrk and ab. quillmark --submit needs libcurl; the loopback stack
-# (scripts/board-stack.sh) nginx, openssl for its throw-away CA, and curl.
+# (scripts/board-stack.sh) nginx, openssl for its throw-away CA, and curl;
+# the board's read-only disk test an ext4 image on a loop device.
 recommends=()
 if [ "${1:-}" = "--build-only" ]; then
   packages=(build-essential cmake libssl-dev pkg-config googletest

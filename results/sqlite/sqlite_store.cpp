@@ -553,7 +553,11 @@ void* OpenSqliteDatabase(const std::string& path, int64_t lockWaitMs, std::strin
     return OpenConnection(database->path, false, database->lockWaitMs, openError);
   };
   database->pool.close = CloseConnection;
-  database->pool.healthy = [](Connection* connection) { return !connection->broken; };
+  // A connection opened while the disk was read-only stays read-only: it
+  // would refuse the first write after the disk is writable again.
+  database->pool.healthy = [](Connection* connection) {
+    return !connection->broken && sqlite3_db_readonly(connection->db, "main") == 0;
+  };
   database->pool.idle.push_back(first);
   return database;
 }

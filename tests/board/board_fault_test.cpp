@@ -1,5 +1,6 @@
 // The board with its database in trouble: a lock held by another program,
-// a full disk, a PostgreSQL database made read-only. While the fault lasts
+// a full disk, a disk forced read-only, a PostgreSQL table lock and
+// database made read-only. While the fault lasts
 // uploads are refused at once with 503 and Retry-After and the pages
 // answer; once it is gone the next upload is stored, without a restart.
 #include <gtest/gtest.h>
@@ -11,8 +12,10 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "results/http/board_server.h"
@@ -145,6 +148,72 @@ TEST(Fault, AFullDiskGets503AndPassesOnceSpaceIsFreed) {
     const RawReply kept = AskRaw(board.port, "GET /api/results HTTP/1.1\r\nHost: x\r\n\r\n");
     EXPECT_NE(kept.body.find("\"total\":2"), std::string::npos) << kept.body;
   }
+}
+
+// An ext4 file system of 32 MB on a loop device, mounted with
+// errors=remount-ro, so that an error forces it read-only under the files
+// open on it, as a failing disk does. Repair mounts a checked copy of it
+// in its place (the broken one stays until its last file is closed).
+// Unmounted however the test ends.
+struct BreakableDisk {
+  std::filesystem::path folder, path;
+  std::string skip;
+  bool mounted = false;
+
+  explicit BreakableDisk(const std::filesystem::path& in) : folder(in), path(in / "disk") {
+    if (geteuid() != 0) {
+      skip = "a disk to break needs a loop mount, and mounting needs root";
+      return;
+    }
+    std::filesystem::create_directory(path);
+    if (!Shell("truncate -s 32M disk.img && mkfs.ext4 -q -F disk.img") || !Mount("disk.img"))
+      skip = "cannot make and mount an ext4 image on a loop device here (e2fsprogs, loop devices)";
+  }
+  ~BreakableDisk() {
+    if (mounted) Shell("umount disk || umount -l disk");
+  }
+  bool Shell(const std::string& command) const {
+    return std::system(("cd '" + folder.string() + "' && { " + command + "; } >/dev/null 2>&1").c_str()) == 0;
+  }
+  bool Mount(const std::string& image) {
+    mounted = Shell("mount -o loop,errors=remount-ro " + image + " disk");
+    return mounted;
+  }
+  // The file system's name under /sys/fs/ext4: its loop device's.
+  std::string Device() const {
+    std::ifstream mounts("/proc/mounts");
+    for (std::string device, at, rest; mounts >> device >> at && std::getline(mounts, rest);)
+      if (at == path.string() && device.rfind("/dev/", 0) == 0) return device.substr(5);
+    return "";
+  }
+  bool Break() const {
+    std::ofstream error("/sys/fs/ext4/" + Device() + "/trigger_fs_error");
+    error << "a fault the board's test asked for\n";
+    return error.good();
+  }
+  bool Repair() {
+    mounted = !Shell("umount -l disk");
+    return !mounted && Shell("cp disk.img mended.img && { e2fsck -fy mended.img || [ $? -le 1 ]; }") &&
+           Mount("mended.img");
+  }
+};
+
+TEST(Fault, ADiskForcedReadOnlyGets503AndPassesOnceMended) {
+  ScratchFolder folder;
+  BreakableDisk disk(folder.Path());
+  if (!disk.skip.empty()) GTEST_SKIP() << disk.skip;
+  Board board("sqlite:" + (disk.path / "results.db").string());
+  ASSERT_NE(board.server, nullptr) << board.error;
+  ASSERT_EQ(Upload(board.port, 900).status, 201);
+
+  ASSERT_TRUE(disk.Break()) << "no ext4 error could be raised on " << disk.Device();
+  ExpectRefusedWhilePagesAnswer(board.port, 1000);
+  ASSERT_TRUE(disk.Repair()) << "the copy of the disk could not be checked and mounted";
+
+  const RawReply stored = Upload(board.port, 1000);
+  EXPECT_EQ(stored.status, 201) << stored.body;
+  const RawReply kept = AskRaw(board.port, "GET /api/results HTTP/1.1\r\nHost: x\r\n\r\n");
+  EXPECT_NE(kept.body.find("\"total\":2"), std::string::npos) << kept.body;
 }
 
 // A connection for the test's own statements, as another program's.
