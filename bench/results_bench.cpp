@@ -8,6 +8,9 @@
 // Runs on SQLite in a scratch folder, and on PostgreSQL when
 // QM_TEST_POSTGRES_URL names a server (source scripts/postgres-session.sh and
 // call postgres_session_start DIR first): a database of its own there.
+// QM_BENCH_BASE=DIR keeps the databases instead (DIR/kept.db, and the
+// PostgreSQL database qm_bench_kept), so a later run of part (d) finds its
+// base already written and fills only what is missing.
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -35,6 +38,11 @@ std::string BenchValidationFile(int64_t n, const std::string& tag) {
   sample.driveModel = u"Bench Drive " + DecimalText(n % 97) + u" " + Ascii(tag);
   sample.processor = u"Bench CPU " + DecimalText(n % 13);
   sample.osBuild = DecimalText(n);  // the report of each n differs
+  // and of each run, so that a kept base takes a later run's files as new
+  static const int64_t run =
+      std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
+          .count();
+  sample.boardModel = u"Bench Board " + DecimalText(run);
   return SampleValidationFile(sample);
 }
 
@@ -90,9 +98,10 @@ int main(int argc, char** argv) {
   const bool million = parts.find('d') != std::string::npos;
   const int64_t results = qm::Argument(argc, argv, 2, million ? 1000000 : 100000);
   const int64_t files = qm::Argument(argc, argv, 3, 10000);
+  const char* kept = std::getenv("QM_BENCH_BASE");
   bool ok = true;
   for (const std::string kind : {"sqlite", "postgres"}) {
-    qm::TestDatabase db(kind);
+    qm::TestDatabase db(kind, kept != nullptr ? kept : "");
     if (!db.skip.empty() || !db.failure.empty()) {
       std::printf("%-8s skipped: %s\n", kind.c_str(), (db.skip + db.failure).c_str());
       ok = ok && db.failure.empty();

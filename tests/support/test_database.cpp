@@ -41,9 +41,31 @@ std::string WithDatabase(const std::string& url, const std::string& name, std::s
          name;
 }
 
+constexpr char KEPT_DATABASE[] = "qm_bench_kept";
+
+// The kept database's URL, the database made first when it is not there.
+std::string KeptDatabase(PGconn* admin, const std::string& server, std::string* failure) {
+  PGresult* found = PQexec(
+      admin, (std::string("SELECT 1 FROM pg_database WHERE datname = '") + KEPT_DATABASE + "'").c_str());
+  const bool exists = PQresultStatus(found) == PGRES_TUPLES_OK && PQntuples(found) == 1;
+  PQclear(found);
+  std::string error;
+  if (!exists &&
+      !Run(admin, std::string("CREATE DATABASE ") + KEPT_DATABASE + " ENCODING 'UTF8' TEMPLATE template0",
+           &error)) {
+    *failure = "cannot create the kept database: " + error;
+    return std::string();
+  }
+  return WithDatabase(server, KEPT_DATABASE, failure);
+}
+
 }  // namespace
 
-TestDatabase::TestDatabase(const std::string& kind) {
+TestDatabase::TestDatabase(const std::string& kind, const std::string& keptFolder) {
+  if (kind == "sqlite" && !keptFolder.empty()) {
+    url = "sqlite:" + keptFolder + "/kept.db";
+    return;
+  }
   if (kind == "sqlite") {
     folder = std::make_unique<ScratchFolder>();
     url = "sqlite:" + (folder->Path() / "results.db").string();
@@ -61,6 +83,11 @@ TestDatabase::TestDatabase(const std::string& kind) {
       admin, [](void*, const char*) {}, nullptr);
   if (PQstatus(admin) != CONNECTION_OK) {
     failure = std::string("QM_TEST_POSTGRES_URL=") + server + " cannot be reached: " + PQerrorMessage(admin);
+    PQfinish(admin);
+    return;
+  }
+  if (!keptFolder.empty()) {
+    url = KeptDatabase(admin, server, &failure);
     PQfinish(admin);
     return;
   }

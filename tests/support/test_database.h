@@ -4,6 +4,9 @@
 //               (scripts/postgres-session.sh starts one), dropped afterwards.
 // Without QM_TEST_POSTGRES_URL the PostgreSQL cases skip with a message; with
 // it set but the server out of reach they fail.
+// Given a kept folder, the database outlives the run instead, for a
+// benchmark's large base: DIR/kept.db, or the PostgreSQL database
+// qm_bench_kept, made when missing and never dropped.
 #pragma once
 
 #include <memory>
@@ -21,7 +24,7 @@ struct TestDatabase {
   std::string postgresName;
   std::unique_ptr<ScratchFolder> folder;
 
-  explicit TestDatabase(const std::string& kind);
+  explicit TestDatabase(const std::string& kind, const std::string& keptFolder = std::string());
   ~TestDatabase();
   TestDatabase(const TestDatabase&) = delete;
   TestDatabase& operator=(const TestDatabase&) = delete;
