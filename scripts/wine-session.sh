@@ -34,8 +34,21 @@ wine_session_start() {
     # Let Wine's services come up under the keep-alive, not under a test
     # whose output pipes they would then hold open.
     for _ in $(seq 200); do pgrep -f 'explorer.exe' >/dev/null && break; sleep 0.1; done
-    sleep 1
+    wine_session_wait_ready
   fi
+}
+
+# The session is ready when a Windows program starts, runs and exits 0
+# through it; the first tests would otherwise race Wine's own start-up and
+# fail without a word. Bounded; a session that never gets ready says so.
+wine_session_wait_ready() {
+  local tries
+  for tries in $(seq 30); do
+    timeout 60 wine cmd /c exit 0 </dev/null >/dev/null 2>&1 && return 0
+    sleep 1
+  done
+  echo "wine-session: Wine does not run a program after $tries tries" >&2
+  return 0
 }
 
 wine_session_stop() {
