@@ -59,10 +59,10 @@ const char* const STATEMENT_SQL[STATEMENT_COUNT] = {
                " ORDER BY average_ms, id LIMIT $4"),
     QM_PAGE_OF("SELECT id FROM results WHERE (average_ms, id) > ($1, $2) ORDER BY average_ms, id LIMIT $3"),
     "DECLARE export_rows NO SCROLL CURSOR FOR SELECT id, " QM_RECORD_TEXT_COLUMNS
-    ", average_ms, report, validation_file FROM results ORDER BY id",
+    ", average_ms, report, validation_file, delete_token_sha256 FROM results ORDER BY id",
     "INSERT INTO results (id, " QM_RECORD_TEXT_COLUMNS
-    ", average_ms, report, validation_file, search_key)"
-    " VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, $13, $14, $15, $16, $17, $18)",
+    ", average_ms, report, validation_file, search_key, delete_token_sha256)"
+    " VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, $13, $14, $15, $16, $17, $18, $19)",
     "SELECT delete_token_sha256 FROM results WHERE id = $1",
     "DELETE FROM results WHERE id = $1",
     "SELECT drive_model, sum(n)::bigint, sum(changes)::bigint FROM drive_counts WHERE drive_model IN ("
@@ -448,6 +448,7 @@ StoreStatus ExportRows(void* db, StoreStatement statement, const ResultTaker& ta
       if (statement == EXPORT_WHOLE) {
         record.report = BytesValue(batch, row, RECORD_TEXT_COUNT + 2);
         record.validationFile = BytesValue(batch, row, RECORD_TEXT_COUNT + 3);
+        record.deleteTokenSha256 = Value(batch, row, RECORD_TEXT_COUNT + 4);
       }
       more = take(record);
     }
@@ -483,6 +484,7 @@ StoreStatus Restore(void* db, const ResultRecord* records, const std::string* ke
     insert.bytes(records[i].report);
     insert.bytes(records[i].validationFile);
     insert.text(keys[i]);
+    insert.text(records[i].deleteTokenSha256);
     ok = Succeeded(Run(connection, RESTORE_RESULT, insert), PGRES_COMMAND_OK);
     if (!ok) *error = ErrorOf(connection, "restoring a result");
   }

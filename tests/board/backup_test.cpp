@@ -1,6 +1,7 @@
 // Backups: a board copied to a SQLite file, loaded into PostgreSQL, copied
 // from there and loaded into SQLite again answers every API request and
-// export as the first board did, byte for byte.
+// export as the first board did, byte for byte, and keeps the senders'
+// delete tokens.
 #include <gtest/gtest.h>
 #include <httplib.h>
 
@@ -34,7 +35,20 @@ ResultRecord Record(int n) {
   record.speedText = "1.234";
   record.report = "report " + std::to_string(n) + std::string("\0\r\n\xff", 4);
   for (int byte = 0; byte < 256; ++byte) record.validationFile += static_cast<char>((byte + n) % 256);
+  // Some senders kept a delete token; it must come through every move.
+  if (n % 3 == 0) record.deleteTokenSha256 = std::string(64, "0123456789abcdef"[n % 16]);
   return record;
+}
+
+// The delete token hash the store keeps for each record's id.
+std::vector<std::string> DeleteTokens(ResultStore* store, const std::vector<ResultRecord>& records) {
+  std::vector<std::string> tokens;
+  for (const ResultRecord& record : records) {
+    std::string sha256;
+    EXPECT_EQ(GetDeleteTokenSha256(store, record.id, &sha256), StoreStatus::Ok) << record.id;
+    tokens.push_back(sha256);
+  }
+  return tokens;
 }
 
 ResultStore* Open(const std::string& url) {
@@ -87,6 +101,8 @@ TEST(Backup, RestoresToTheSameAnswersOnBothDatabases) {
                                           "/results.csv",
                                           "/results.jsonl"};
   const std::vector<std::string> expected = Answers(original, paths);
+  const std::vector<std::string> tokens = DeleteTokens(original, records);
+  ASSERT_EQ(tokens[3], std::string(64, '3'));
 
   int64_t count = 0;
   std::string error;
@@ -101,6 +117,7 @@ TEST(Backup, RestoresToTheSameAnswersOnBothDatabases) {
   ASSERT_TRUE(ImportBackup(restored, fromSqlite, &count, &error)) << error;
   EXPECT_EQ(count, 260);
   EXPECT_EQ(Answers(restored, paths), expected) << "PostgreSQL from the SQLite copy";
+  EXPECT_EQ(DeleteTokens(restored, records), tokens) << "PostgreSQL from the SQLite copy";
   EXPECT_FALSE(ImportBackup(restored, fromSqlite, &count, &error)) << "only into an empty database";
   EXPECT_NE(error.find("holds 260 results already"), std::string::npos) << error;
   ASSERT_TRUE(BackupResults(restored, fromPostgres, &count, &error)) << error;
@@ -115,6 +132,7 @@ TEST(Backup, RestoresToTheSameAnswersOnBothDatabases) {
   ASSERT_NE(again, nullptr);
   ASSERT_TRUE(ImportBackup(again, fromPostgres, &count, &error)) << error;
   EXPECT_EQ(Answers(again, paths), expected) << "SQLite from the PostgreSQL copy";
+  EXPECT_EQ(DeleteTokens(again, records), tokens) << "SQLite from the PostgreSQL copy";
   CloseResultStore(again);
 }
 
