@@ -3,6 +3,7 @@
 // one thread at a time, as SQLite's and libpq's connections require.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -20,8 +21,15 @@ struct ConnectionPool {
   // gone away (a restart, say) while it waited, and a dead connection
   // would fail the call that took it.
   std::function<bool(Connection*)> alive = [](Connection*) { return true; };
+  // Whether what broke this connection (a disk gone read-only, say) has
+  // spoilt every connection opened before it too, used or not: then they
+  // are all closed, idle ones at once and leased ones when given back, so
+  // none fails a call after the fault has passed.
+  std::function<bool(Connection*)> spoilsOthers = [](Connection*) { return false; };
   std::mutex mutex;
   std::vector<Connection*> idle;
+  // Bumped by each such fault; idle connections are all of the current one.
+  uint64_t generation = 0;
 
   ~ConnectionPool() {
     for (Connection* connection : idle) close(connection);
@@ -32,11 +40,13 @@ template <typename Connection>
 struct Lease {
   ConnectionPool<Connection>& pool;
   Connection* connection = nullptr;
+  uint64_t generation = 0;  // the pool's when the connection was had
 
   Lease(ConnectionPool<Connection>& from, std::string* error) : pool(from) {
     for (;;) {
       {
         std::lock_guard<std::mutex> lock(pool.mutex);
+        generation = pool.generation;
         if (pool.idle.empty()) break;
         connection = pool.idle.back();
         pool.idle.pop_back();
@@ -49,12 +59,22 @@ struct Lease {
   }
   ~Lease() {
     if (connection == nullptr) return;
-    if (!pool.healthy(connection)) {
-      pool.close(connection);
-      return;
+    std::vector<Connection*> spoilt;
+    const bool healthy = pool.healthy(connection);
+    const bool spoilsOthers = !healthy && pool.spoilsOthers(connection);
+    {
+      std::lock_guard<std::mutex> lock(pool.mutex);
+      if (spoilsOthers) {
+        ++pool.generation;
+        spoilt.swap(pool.idle);
+      }
+      if (healthy && generation == pool.generation) {
+        pool.idle.push_back(connection);
+        connection = nullptr;
+      }
     }
-    std::lock_guard<std::mutex> lock(pool.mutex);
-    pool.idle.push_back(connection);
+    if (connection != nullptr) pool.close(connection);
+    for (Connection* other : spoilt) pool.close(other);
   }
   Lease(const Lease&) = delete;
   Lease& operator=(const Lease&) = delete;

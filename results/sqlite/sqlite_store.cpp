@@ -561,6 +561,9 @@ void* OpenSqliteDatabase(const std::string& path, int64_t lockWaitMs, std::strin
   database->pool.healthy = [](Connection* connection) {
     return !connection->broken && sqlite3_db_readonly(connection->db, "main") == 0;
   };
+  // Such a fault (the disk gone read-only, or remounted) leaves every
+  // connection opened before it on the old file, used meanwhile or not.
+  database->pool.spoilsOthers = [](Connection*) { return true; };
   database->pool.idle.push_back(first);
   return database;
 }

@@ -11,12 +11,16 @@
 
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "results/http/board_server.h"
 #include "results/result_store.h"
@@ -198,6 +202,30 @@ struct BreakableDisk {
   }
 };
 
+// Leaves count connections in the store's pool: as many exports at once,
+// each holding its connection until all have one.
+void WarmConnections(ResultStore* store, int count) {
+  std::mutex mutex;
+  std::condition_variable arrived;
+  int holding = 0;
+  std::vector<std::thread> readers;
+  for (int n = 0; n < count; ++n) {
+    readers.emplace_back([&] {
+      bool first = true;
+      ExportResults(store, [&](const ResultRecord&) {
+        std::unique_lock<std::mutex> lock(mutex);
+        if (first) ++holding;
+        first = false;
+        arrived.notify_all();
+        EXPECT_TRUE(arrived.wait_for(lock, std::chrono::seconds(30), [&] { return holding == count; }))
+            << "waited for " << count << " exports to be reading at once";
+        return true;
+      });
+    });
+  }
+  for (std::thread& reader : readers) reader.join();
+}
+
 TEST(Fault, ADiskForcedReadOnlyGets503AndPassesOnceMended) {
   ScratchFolder folder;
   BreakableDisk disk(folder.Path());
@@ -205,15 +233,22 @@ TEST(Fault, ADiskForcedReadOnlyGets503AndPassesOnceMended) {
   Board board("sqlite:" + (disk.path / "results.db").string());
   ASSERT_NE(board.server, nullptr) << board.error;
   ASSERT_EQ(Upload(board.port, 900).status, 201);
+  // Connections opened before the fault and idle through it are on the
+  // broken file system as much as those it failed.
+  constexpr int WARM = 8;
+  WarmConnections(board.store, WARM);
 
   ASSERT_TRUE(disk.Break()) << "no ext4 error could be raised on " << disk.Device();
   ExpectRefusedWhilePagesAnswer(board.port, 1000);
   ASSERT_TRUE(disk.Repair()) << "the copy of the disk could not be checked and mounted";
 
-  const RawReply stored = Upload(board.port, 1000);
-  EXPECT_EQ(stored.status, 201) << stored.body;
-  const RawReply kept = AskRaw(board.port, "GET /api/results HTTP/1.1\r\nHost: x\r\n\r\n");
-  EXPECT_NE(kept.body.find("\"total\":2"), std::string::npos) << kept.body;
+  for (int n = 0; n < WARM; ++n) {
+    const RawReply stored = Upload(board.port, 1000 + n);
+    EXPECT_EQ(stored.status, 201) << "upload " << n << " after the mend: " << stored.body;
+    const RawReply kept = AskRaw(board.port, "GET /api/results HTTP/1.1\r\nHost: x\r\n\r\n");
+    EXPECT_NE(kept.body.find("\"total\":" + std::to_string(n + 2)), std::string::npos)
+        << "page " << n << " after the mend: " << kept.body;
+  }
 }
 
 // A connection for the test's own statements, as another program's.
