@@ -1,7 +1,8 @@
 // The embedded backend: one SQLite file in WAL mode, so readers never wait
 // for the writer, synced at every commit. A connection serves one thread at a time: each call takes
 // one from a pool (opening another when all are busy) and gives it back.
-// Writers of this process take turns on a mutex; another process (an
+// Writers of this process take turns, and uploads that arrive during a
+// commit share the next (sqlite_commit_group.h); another process (an
 // `import` beside a running board) is waited for by the busy timeout.
 #include <sqlite3.h>
 
@@ -9,10 +10,10 @@
 #include <chrono>
 #include <cstdlib>
 #include <mutex>
-#include <optional>
 #include <vector>
 
 #include "results/connection_pool.h"
+#include "results/sqlite/sqlite_commit_group.h"
 #include "results/sqlite/sqlite_schema.h"
 #include "results/store_backend.h"
 
@@ -57,11 +58,10 @@ const char* const STATEMENT_SQL[STATEMENT_COUNT] = {
                " AND (average_ms, id) > (?2, ?3) ORDER BY average_ms, id LIMIT ?4"),
     QM_PAGE_OF("SELECT id FROM results INDEXED BY results_by_speed WHERE (average_ms, id) > (?1, ?2)"
                " ORDER BY average_ms, id LIMIT ?3"),
-    "SELECT id, " QM_RECORD_TEXT_COLUMNS
-    ", average_ms, report, validation_file, delete_token_sha256 FROM results ORDER BY id",
+    "SELECT id, " QM_RECORD_TEXT_COLUMNS ", average_ms, report, validation_file FROM results ORDER BY id",
     "INSERT INTO results (id, " QM_RECORD_TEXT_COLUMNS
-    ", average_ms, report, validation_file, search_key, delete_token_sha256)"
-    " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18, ?19)",
+    ", average_ms, report, validation_file, search_key)"
+    " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18)",
     "SELECT delete_token_sha256 FROM results WHERE id = ?1",
     "DELETE FROM results WHERE id = ?1",
     "SELECT drive_model, n, changes FROM drive_counts WHERE n > 0 AND drive_model IN ("
@@ -84,40 +84,32 @@ struct Database {
   std::string path;
   int64_t lockWaitMs = 30000;
   ConnectionPool<Connection> pool;
-  std::timed_mutex writeMutex;
+  // This process's writers take turns here; uploads share commits.
+  CommitGroup writers;
 };
 
-// This process's writers take turns, each waiting no longer than a lock
-// held by another program would make it wait.
-struct WriterTurn {
-  std::timed_mutex& mutex;
-  bool held;
-  explicit WriterTurn(Database* database)
-      : mutex(database->writeMutex),
-        held(mutex.try_lock_for(std::chrono::milliseconds(database->lockWaitMs))) {}
-  ~WriterTurn() {
-    if (held) mutex.unlock();
-  }
-  WriterTurn(const WriterTurn&) = delete;
-  WriterTurn& operator=(const WriterTurn&) = delete;
-};
+std::chrono::milliseconds LockWait(const Database* database) {
+  return std::chrono::milliseconds(database->lockWaitMs);
+}
 
-// What every write takes: a pooled connection, then this process's writer
-// turn, waited for at most the lock wait. ready is false, with *error set,
-// when either cannot be had.
+// What a write of its own takes: a pooled connection, then this process's
+// writer turn, waited for at most the lock wait. ready is false, with
+// *error set, when either cannot be had.
 struct WriteAccess {
   Lease<Connection> lease;
-  std::optional<WriterTurn> writer;
+  CommitGroup& writers;
   bool ready = false;
-  WriteAccess(Database* database, std::string* error) : lease(database->pool, error) {
+  WriteAccess(Database* database, std::string* error)
+      : lease(database->pool, error), writers(database->writers) {
     if (lease.connection == nullptr) return;
-    writer.emplace(database);
-    if (!writer->held) {
-      *error = "SQLite: the database is busy with another writer";
-      return;
-    }
-    ready = true;
+    ready = TakeWriterTurn(&writers, LockWait(database));
+    if (!ready) *error = WRITER_BUSY;
   }
+  ~WriteAccess() {
+    if (ready) GiveWriterTurn(&writers);
+  }
+  WriteAccess(const WriteAccess&) = delete;
+  WriteAccess& operator=(const WriteAccess&) = delete;
 };
 
 std::string ErrorOf(sqlite3* db, const std::string& what) {
@@ -270,22 +262,75 @@ StoreStatus Insert(Connection* connection, ResultRecord* record, const std::stri
   return StoreStatus::Duplicate;
 }
 
+// A statement of the group's transaction; an error is the connection's, as Failure reads it.
+bool Run(Connection* connection, const char* sql, const char* what, std::string* error) {
+  if (sqlite3_exec(connection->db, sql, nullptr, nullptr, nullptr) == SQLITE_OK) return true;
+  Failure(connection, what, error);
+  return false;
+}
+
+void FailWrite(GroupedWrite* write, const std::string& error) {
+  write->outcome = StoreStatus::Failed;
+  write->error = error;
+  std::fill(write->statuses, write->statuses + write->count, StoreStatus::Failed);
+}
+
+void FailGroup(GroupedWrite* const* writes, size_t count, const std::string& error) {
+  for (size_t w = 0; w < count; ++w) FailWrite(writes[w], error);
+}
+
+// One caller's records in a savepoint of their own: a record that fails
+// takes back only its caller's records, never the rest of the group.
+// false when the transaction itself is lost (SQLite rolls back the whole
+// of it on a full disk or an I/O error).
+bool RunWrite(Connection* connection, GroupedWrite* write) {
+  if (!Run(connection, "SAVEPOINT upload", "starting an upload", &write->error)) return false;
+  for (size_t i = 0; i < write->count; ++i) {
+    write->statuses[i] = Insert(connection, write->records[i], write->keys[i], &write->error);
+    if (write->statuses[i] != StoreStatus::Failed) continue;
+    FailWrite(write, write->error);
+    if (sqlite3_get_autocommit(connection->db) != 0) return false;
+    std::string error;
+    return Run(connection, "ROLLBACK TO upload", "taking back an upload", &error) &&
+           Run(connection, "RELEASE upload", "taking back an upload", &error);
+  }
+  write->outcome = write->count == 1 ? write->statuses[0] : StoreStatus::Ok;
+  return Run(connection, "RELEASE upload", "keeping an upload", &write->error);
+}
+
+// The group's commit: none of its writes is Ok before COMMIT has returned,
+// so none is answered before it is on the disk; a failed commit fails all.
+void CommitWrites(Database* database, GroupedWrite* const* writes, size_t count) {
+  std::string error;
+  Lease<Connection> lease(database->pool, &error);
+  if (lease.connection == nullptr) return FailGroup(writes, count, error);
+  Connection* connection = lease.connection;
+  if (!Run(connection, "BEGIN IMMEDIATE", "starting a write", &error)) return FailGroup(writes, count, error);
+  for (size_t w = 0; w < count; ++w) {
+    if (RunWrite(connection, writes[w])) continue;
+    error = writes[w]->error;
+    std::string ignored;
+    if (sqlite3_get_autocommit(connection->db) == 0) Execute(connection->db, "ROLLBACK", &ignored);
+    return FailGroup(writes, count, error);
+  }
+  if (Run(connection, "COMMIT", "committing results", &error)) return;
+  std::string ignored;
+  if (sqlite3_get_autocommit(connection->db) == 0) Execute(connection->db, "ROLLBACK", &ignored);
+  FailGroup(writes, count, error);
+}
+
 StoreStatus Add(void* db, ResultRecord* const* records, const std::string* keys, size_t count,
                 StoreStatus* statuses, std::string* error) {
-  WriteAccess access(static_cast<Database*>(db), error);
-  if (!access.ready) return StoreStatus::Failed;
-  Lease<Connection>& lease = access.lease;
-  if (count == 1) return statuses[0] = Insert(lease.connection, records[0], keys[0], error);
-  if (!Execute(lease.connection->db, "BEGIN IMMEDIATE", error)) return StoreStatus::Failed;
-  for (size_t i = 0; i < count; ++i) {
-    statuses[i] = Insert(lease.connection, records[i], keys[i], error);
-    if (statuses[i] == StoreStatus::Failed) {
-      std::string ignored;
-      Execute(lease.connection->db, "ROLLBACK", &ignored);
-      return StoreStatus::Failed;
-    }
-  }
-  return Execute(lease.connection->db, "COMMIT", error) ? StoreStatus::Ok : StoreStatus::Failed;
+  auto* database = static_cast<Database*>(db);
+  GroupedWrite write;
+  write.records = records;
+  write.keys = keys;
+  write.count = count;
+  write.statuses = statuses;
+  CommitInGroup(&database->writers, &write, LockWait(database),
+                [database](GroupedWrite* const* writes, size_t n) { CommitWrites(database, writes, n); });
+  if (write.outcome == StoreStatus::Failed) *error = write.error;
+  return write.outcome;
 }
 
 StoreStatus Get(void* db, int64_t id, ResultRecord* record, std::string* error) {
@@ -452,7 +497,6 @@ StoreStatus ExportRows(void* db, StoreStatement statement, const ResultTaker& ta
     if (statement == EXPORT_WHOLE) {
       record.report = all.column(RECORD_TEXT_COUNT + 2);
       record.validationFile = all.column(RECORD_TEXT_COUNT + 3);
-      record.deleteTokenSha256 = all.column(RECORD_TEXT_COUNT + 4);
     }
     if (!take(record)) return StoreStatus::Ok;
   }
@@ -482,7 +526,6 @@ StoreStatus Restore(void* db, const ResultRecord* records, const std::string* ke
     insert.blob(16, records[i].report);
     insert.blob(17, records[i].validationFile);
     insert.text(18, keys[i]);
-    insert.text(19, records[i].deleteTokenSha256);
     if (sqlite3_step(insert.statement) != SQLITE_DONE) {
       const StoreStatus failed = Failure(lease.connection, "restoring a result", error);
       std::string ignored;
