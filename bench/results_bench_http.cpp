@@ -137,9 +137,9 @@ bool RunPathsBench(const BenchBackend& backend, const std::vector<std::string>& 
   if (!StartBoard(backend, &board)) return false;
   bool ok = true;
   for (const std::string& path : paths) {
-    // Where the board sheds some of the 16 (it runs only a few searches,
-    // drive pages and exports at once), the answers it does give are timed
-    // again with as many readers as it runs.
+    // Where the board sheds some of the 16 (it runs a few searches, drive
+    // pages and exports at once and lets only so many wait), the answers it
+    // does give are timed again with as many readers as it runs.
     bool refused = false;
     ReadBench(backend, board.port, path, CLIENTS, &refused);
     if (refused) ok = ReadBench(backend, board.port, path, EXPENSIVE_AT_ONCE) && ok;

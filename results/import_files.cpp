@@ -19,7 +19,7 @@ constexpr size_t PROGRESS_FROM_FILES = 20;
 constexpr int BAR_WIDTH = 40;
 // Files checked and stored together, in one transaction: a server that
 // syncs every commit to disk then syncs once per batch.
-constexpr size_t BATCH_FILES = 100;
+constexpr size_t BATCH_FILES = 1000;
 
 void DrawBar(std::FILE* progress, size_t done, size_t total) {
   const int filled = static_cast<int>(done * BAR_WIDTH / total);

@@ -1,5 +1,5 @@
 // `quillmark-results import`: validation files received by mail, added to
-// the board's database, in batches of 100 files a transaction.
+// the board's database, in batches of 1,000 files a transaction.
 #pragma once
 
 #include <cstdio>

@@ -31,6 +31,7 @@
 #include "results/http/board_metrics.h"
 #include "results/http/client_address.h"
 #include "results/http/http_replies.h"
+#include "results/http/request_turns.h"
 #include "results/http/result_delete.h"
 #include "results/http/work_pool.h"
 #include "results/pages/html_text.h"
@@ -57,7 +58,7 @@ struct BoardServer {
   std::map<Session*, std::weak_ptr<Session>> sessions;
   std::unordered_map<std::string, int64_t> perAddress;  // open connections by peer
   std::atomic<bool> stopping{false};
-  std::atomic<int> expensiveRunning{0};
+  RequestTurns expensive;  // before io: sessions give turns back as io ends them
   WorkPool pool;
   asio::io_context io;
   tcp::acceptor acceptor{io};
@@ -103,7 +104,7 @@ struct Session : std::enable_shared_from_this<Session> {
   std::string routePattern;
   bool head = false;
   bool keepAlive = false;
-  bool expensive = false;
+  bool expensive = false;  // holds one of the expensive requests' turns
   uint64_t bytesSent = 0;
   std::unique_ptr<http::response<http::string_body>> whole;
   std::unique_ptr<http::response<http::buffer_body>> chunked;
@@ -113,7 +114,7 @@ struct Session : std::enable_shared_from_this<Session> {
   Session(BoardServer* owner, tcp::socket&& connection)
       : server(owner), socket(std::move(connection)), timer(socket.get_executor()) {}
   ~Session() {
-    if (expensive) --server->expensiveRunning;
+    if (expensive) GiveTurnBack(&server->expensive);
     Forget();
   }
 
@@ -227,8 +228,8 @@ void AfterWrite(const SessionPtr& s, boost::system::error_code ec) {
   s->timer.cancel();
   LogAndCount(s);
   if (s->expensive) {
-    --s->server->expensiveRunning;
     s->expensive = false;
+    GiveTurnBack(&s->server->expensive);
   }
   s->whole.reset();
   s->chunked.reset();
@@ -372,23 +373,10 @@ bool IsExpensive(const HttpRequest& request, RouteCost cost) {
   return cost == RouteCost::Expensive || !ParamValue(request, "q").empty();
 }
 
-void Dispatch(const SessionPtr& s, const Route& route) {
-  s->phase = Phase::Working;
-  s->timer.cancel();
-  s->routePattern = route.pattern;
-  if (route.cost == RouteCost::Light) {
-    RunHandler(s, route.handler);
-    return WriteReply(s);
-  }
+// Runs the handler on the database pool, then writes its reply on the
+// connection's strand.
+void StartWork(const SessionPtr& s, const RouteHandler* handler) {
   BoardServer* server = s->server;
-  s->expensive = IsExpensive(s->request, route.cost);
-  if (s->expensive && ++server->expensiveRunning > server->settings.expensiveAtOnce) {
-    --server->expensiveRunning;
-    s->expensive = false;
-    CountFault(&server->metrics, "busy_expensive");
-    return Refuse(s, 503, false);
-  }
-  const RouteHandler* handler = &route.handler;
   auto work = [s, handler] {
     ++s->server->metrics.poolInUse;
     RunHandler(s, *handler);
@@ -400,8 +388,51 @@ void Dispatch(const SessionPtr& s, const Route& route) {
   };
   if (!SubmitWork(&server->pool, work, false)) {
     CountFault(&server->metrics, "busy_pool");
-    return Refuse(s, 503, false);
+    Refuse(s, 503, false);
   }
+}
+
+void RefuseExpensive(const SessionPtr& s) {
+  CountFault(&s->server->metrics, "busy_expensive");
+  Refuse(s, 503, false);
+}
+
+// A search, drive page or export starts at once when a turn is free, waits
+// in a short line for one (at most expensiveWaitMs), or is refused with 503.
+void DispatchExpensive(const SessionPtr& s, const RouteHandler* handler) {
+  BoardServer* server = s->server;
+  if (server->stopping) return RefuseExpensive(s);
+  const auto start = [s, handler](bool turn) {
+    asio::post(s->socket.get_executor(), [s, handler, turn] {
+      s->timer.cancel();
+      s->expensive = turn;  // a closed session gives its turn back as it ends
+      if (s->phase == Phase::Closed) return;
+      if (!turn || s->server->stopping) return RefuseExpensive(s);
+      StartWork(s, handler);
+    });
+  };
+  switch (TakeTurn(&server->expensive, s.get(), start)) {
+    case TurnAnswer::Now: s->expensive = true; return StartWork(s, handler);
+    case TurnAnswer::Refused: return RefuseExpensive(s);
+    case TurnAnswer::Waiting: break;
+  }
+  s->timer.expires_after(std::chrono::milliseconds(server->settings.expensiveWaitMs));
+  s->timer.async_wait([s](boost::system::error_code ec) {
+    if (ec || s->phase == Phase::Closed || !LeaveLine(&s->server->expensive, s.get())) return;
+    RefuseExpensive(s);
+  });
+}
+
+void Dispatch(const SessionPtr& s, const Route& route) {
+  s->phase = Phase::Working;
+  s->timer.cancel();
+  s->routePattern = route.pattern;
+  if (route.cost == RouteCost::Light) {
+    RunHandler(s, route.handler);
+    return WriteReply(s);
+  }
+  if (IsExpensive(s->request, route.cost)) return DispatchExpensive(s, &route.handler);
+  StartWork(s, &route.handler);
 }
 
 std::string FieldText(beast::string_view text) { return std::string(text.data(), text.size()); }
@@ -697,6 +728,8 @@ BoardServer* StartBoardServer(ResultStore* store, const std::string& host, int p
   server->settings = settings;
   server->context.store = store;
   server->context.gate.perMinute = settings.maxUploadsPerMinute;
+  server->expensive.atOnce = std::max(1, settings.expensiveAtOnce);
+  server->expensive.lineLimit = static_cast<size_t>(std::max(0, settings.expensiveLine));
   server->context.metrics = &server->metrics;
   AddPageRoutes(&server->routes, &server->context);
   AddApiRoutes(&server->routes, &server->context);
@@ -720,6 +753,7 @@ int BoardServerPort(const BoardServer* server) { return server->port; }
 void StopBoardServer(BoardServer* server) {
   if (!server) return;
   server->stopping = true;
+  EmptyLine(&server->expensive);
   asio::post(server->io, [server] {
     boost::system::error_code ignored;
     server->acceptor.close(ignored);
@@ -736,6 +770,7 @@ void StopBoardServer(BoardServer* server) {
                    server->sessions.size(), static_cast<long long>(server->settings.stopGraceMs));
   }
   AskSessionsToStop(server, true);
+  EmptyLine(&server->expensive);  // any that joined as the stop began
   {
     std::unique_lock<std::mutex> lock(server->sessionsMutex);
     server->sessionsChanged.wait_for(lock, std::chrono::seconds(2),

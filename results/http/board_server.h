@@ -21,6 +21,8 @@ struct BoardSettings {
   int storeWorkers = 8;             // threads doing database work
   int storeQueue = 32;              // jobs waiting for them before 503
   int expensiveAtOnce = 2;          // searches, drive pages and exports running at once
+  int expensiveLine = 32;           // more of them waiting for a turn before 503
+  int64_t expensiveWaitMs = 5000;   // the longest one waits for its turn before 503
   int64_t headerTimeoutMs = 10000;  // the request line and headers, whole
   int64_t idleTimeoutMs = 5000;     // a kept-alive connection waiting for its next request
   int64_t bodyWindowMs = 5000;      // the body is checked for its rate once per window

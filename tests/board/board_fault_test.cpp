@@ -5,6 +5,7 @@
 // answer; once it is gone the next upload is stored, without a restart.
 #include <gtest/gtest.h>
 #include <libpq-fe.h>
+#include <poll.h>
 #include <sqlite3.h>
 #include <sys/mount.h>
 #include <unistd.h>
@@ -50,13 +51,14 @@ struct Board {
   int port = 0;
   std::string error;
 
-  explicit Board(const std::string& url) {
+  explicit Board(const std::string& url, int64_t lockWaitMs = LOCK_WAIT_MS) {
     StoreOptions options;
-    options.lockWaitMs = LOCK_WAIT_MS;
+    options.lockWaitMs = lockWaitMs;
     store = OpenResultStore(url, options, &error);
     if (store == nullptr) return;
     BoardSettings settings;
     settings.logRequests = false;
+    settings.expensiveWaitMs = lockWaitMs;
     settings.maxUploadsPerMinute = 0;
     server = StartBoardServer(store, "127.0.0.1", 0, settings, &error);
     if (server != nullptr) port = BoardServerPort(server);
@@ -283,6 +285,55 @@ TEST(Fault, APostgresTableLockGets503WithinTheLockWait) {
 
   const RawReply stored = Upload(board.port, 1000);
   EXPECT_EQ(stored.status, 201) << stored.body;
+}
+
+// How many of the clients have a reply to read, waited for until at least
+// wanted have (or the wait's bound).
+int Answered(const std::vector<RawClient>& clients, int wanted) {
+  const auto bound = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  int ready = 0;
+  while (ready < wanted && std::chrono::steady_clock::now() < bound) {
+    std::vector<pollfd> polled;
+    for (const RawClient& client : clients) polled.push_back({client.fd, POLLIN, 0});
+    poll(polled.data(), polled.size(), 100);
+    ready = 0;
+    for (const pollfd& p : polled) ready += (p.revents & POLLIN) != 0;
+  }
+  return ready;
+}
+
+// Searches held up by a locked table: two run, a line waits for a turn, and
+// the rest are refused at once while /healthz answers. Once the lock goes,
+// every search in the line is answered.
+TEST(Fault, SearchesBeyondTheirTurnsWaitInLineAndTheRestAreRefused) {
+  TestDatabase db("postgres");
+  QM_NEED_DATABASE(db);
+  Board board(db.url, 60000);  // longer than the test holds the lock
+  ASSERT_NE(board.server, nullptr) << board.error;
+  ASSERT_EQ(Upload(board.port, 900).status, 201);
+  Session other(db.url);
+  ASSERT_TRUE(other.Run("BEGIN") && other.Run("LOCK TABLE results IN ACCESS EXCLUSIVE MODE"));
+
+  const BoardSettings defaults;
+  const int admitted = defaults.expensiveAtOnce + defaults.expensiveLine, refused = 3;
+  std::vector<RawClient> clients(admitted + refused);
+  for (RawClient& client : clients)
+    ASSERT_TRUE(ConnectRaw(&client, board.port) &&
+                SendRaw(&client, "GET /api/results?q=samsung HTTP/1.1\r\nHost: x\r\n\r\n"));
+  ASSERT_EQ(Answered(clients, refused), refused) << "the searches beyond the line were not refused at once";
+  EXPECT_EQ(AskRaw(board.port, "GET /healthz HTTP/1.1\r\nHost: x\r\n\r\n").status, 200);
+
+  ASSERT_TRUE(other.Run("COMMIT"));
+  int ok = 0, busy = 0;
+  for (RawClient& client : clients) {
+    std::string pending;
+    const RawReply reply = ReadRawReply(&client, &pending);
+    ok += reply.status == 200;
+    busy += reply.status == 503 && RawHeader(reply, "Retry-After") == "1";
+    CloseRaw(&client);
+  }
+  EXPECT_EQ(ok, admitted);
+  EXPECT_EQ(busy, refused);
 }
 
 // The database made read-only and its sessions ended: the sessions the
