@@ -58,10 +58,11 @@ const char* const STATEMENT_SQL[STATEMENT_COUNT] = {
                " AND (average_ms, id) > (?2, ?3) ORDER BY average_ms, id LIMIT ?4"),
     QM_PAGE_OF("SELECT id FROM results INDEXED BY results_by_speed WHERE (average_ms, id) > (?1, ?2)"
                " ORDER BY average_ms, id LIMIT ?3"),
-    "SELECT id, " QM_RECORD_TEXT_COLUMNS ", average_ms, report, validation_file FROM results ORDER BY id",
+    "SELECT id, " QM_RECORD_TEXT_COLUMNS
+    ", average_ms, report, validation_file, delete_token_sha256 FROM results ORDER BY id",
     "INSERT INTO results (id, " QM_RECORD_TEXT_COLUMNS
-    ", average_ms, report, validation_file, search_key)"
-    " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18)",
+    ", average_ms, report, validation_file, search_key, delete_token_sha256)"
+    " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18, ?19)",
     "SELECT delete_token_sha256 FROM results WHERE id = ?1",
     "DELETE FROM results WHERE id = ?1",
     "SELECT drive_model, n, changes FROM drive_counts WHERE n > 0 AND drive_model IN ("
@@ -497,6 +498,7 @@ StoreStatus ExportRows(void* db, StoreStatement statement, const ResultTaker& ta
     if (statement == EXPORT_WHOLE) {
       record.report = all.column(RECORD_TEXT_COUNT + 2);
       record.validationFile = all.column(RECORD_TEXT_COUNT + 3);
+      record.deleteTokenSha256 = all.column(RECORD_TEXT_COUNT + 4);
     }
     if (!take(record)) return StoreStatus::Ok;
   }
@@ -526,6 +528,7 @@ StoreStatus Restore(void* db, const ResultRecord* records, const std::string* ke
     insert.blob(16, records[i].report);
     insert.blob(17, records[i].validationFile);
     insert.text(18, keys[i]);
+    insert.text(19, records[i].deleteTokenSha256);
     if (sqlite3_step(insert.statement) != SQLITE_DONE) {
       const StoreStatus failed = Failure(lease.connection, "restoring a result", error);
       std::string ignored;
