@@ -34,7 +34,8 @@ StoreStatus ReadResult(ResultStore* store, int64_t id, ResultData* data) {
   one.front() = std::move(data->record);
   status = MarkOutliers(store, &one);
   data->record = std::move(one.front());
-  return status != StoreStatus::Ok ? status : SpeedCounts(store, &data->speedCounts);
+  return status != StoreStatus::Ok ? status
+                                   : GetSpeedStanding(store, data->record.averageMs, &data->standing);
 }
 
 StoreStatus ReadDrivePage(ResultStore* store, const std::string& model, const ResultQuery& paging,

@@ -22,11 +22,10 @@ struct ListingData {
 };
 StoreStatus ReadListing(ResultStore* store, const ResultQuery& query, ListingData* data);
 
-// One result, its outlier mark, and every stored speed with its count (its
-// place among all).
+// One result, its outlier mark, and its place among all.
 struct ResultData {
   ResultRecord record;  // with its report
-  std::vector<SpeedCount> speedCounts;
+  SpeedStanding standing;
 };
 StoreStatus ReadResult(ResultStore* store, int64_t id, ResultData* data);
 

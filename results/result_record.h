@@ -66,6 +66,15 @@ struct SpeedCount {
   int64_t count = 0;
 };
 
+// Where one result's speed stands among all results, from the counts the
+// store keeps: how many results fall in each bin of the histogram
+// (speed_bins.h), how many there are, and how many are strictly slower.
+struct SpeedStanding {
+  std::vector<int64_t> binCounts;  // HISTOGRAM_BINS of them
+  int64_t total = 0;
+  int64_t slower = 0;
+};
+
 // The speed of a result in MB/s, from its average, as the program computes it.
 double ResultSpeed(const ResultRecord& record);
 

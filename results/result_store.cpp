@@ -9,6 +9,7 @@
 #include <map>
 #include <mutex>
 
+#include "results/speed_bins.h"
 #include "results/store_backend.h"
 #include "results/utc_now.h"
 
@@ -323,6 +324,26 @@ StoreStatus SpeedCounts(ResultStore* store, std::vector<SpeedCount>* counts) {
   if (status != StoreStatus::Ok) return Noted(store, status, error);
   counts->reserve(averages.size());
   for (const auto& [average, count] : averages) counts->push_back({SpeedOf(average), count});
+  return StoreStatus::Ok;
+}
+
+// Every bin below the result's own is slower; within its own bin, the
+// averages longer than the longest as fast as it are.
+StoreStatus GetSpeedStanding(ResultStore* store, int64_t averageMs, SpeedStanding* standing) {
+  *standing = SpeedStanding();
+  standing->binCounts.assign(HISTOGRAM_BINS, 0);
+  const int own = HistogramBin(SpeedOf(averageMs));
+  int64_t slowerInBin = 0;
+  std::string error;
+  const StoreStatus status =
+      store->backend->binCounts(store->db, LongestAverageAsFastAs(averageMs), HighestAverageInBin(own),
+                                standing->binCounts.data(), &slowerInBin, &error);
+  if (status != StoreStatus::Ok) return Noted(store, status, error);
+  for (int bin = 0; bin < HISTOGRAM_BINS; ++bin) {
+    standing->total += standing->binCounts[bin];
+    if (bin < own) standing->slower += standing->binCounts[bin];
+  }
+  standing->slower += slowerInBin;
   return StoreStatus::Ok;
 }
 

@@ -117,6 +117,12 @@ StoreStatus GetDriveFigures(ResultStore* store, const std::string& model, DriveF
 // keeps: the distribution chart and a result's place among all.
 StoreStatus SpeedCounts(ResultStore* store, std::vector<SpeedCount>* counts);
 
+// Where a result of this average stands among all results, from the
+// counts the database keeps per bin and per average: the bins, and only
+// the averages of its own bin for how many are slower; read in one
+// statement, so the figures are of one moment.
+StoreStatus GetSpeedStanding(ResultStore* store, int64_t averageMs, SpeedStanding* standing);
+
 // The SHA-256 (hex) of a result's delete token, "" for a result stored
 // without one; NotFound when there is no result id.
 StoreStatus GetDeleteTokenSha256(ResultStore* store, int64_t id, std::string* sha256);

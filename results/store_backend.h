@@ -53,6 +53,11 @@ struct StoreBackend {
   const char* kind;
   StoreStatus (*deleteTokenSha256)(void* db, int64_t id, std::string* sha256, std::string* error);
   StoreStatus (*remove)(void* db, int64_t id, std::string* error);
+  // Adds the kept count of each histogram bin to binCounts[bin]
+  // (HISTOGRAM_BINS of them), and gives in *between how many results have
+  // an average above longerThan and at most upTo; one statement.
+  StoreStatus (*binCounts)(void* db, int64_t longerThan, int64_t upTo, int64_t* binCounts, int64_t* between,
+                           std::string* error);
 };
 
 // The record's text columns, in the order of RECORD_TEXT_COLUMNS; every
@@ -76,6 +81,11 @@ constexpr size_t RECORD_TEXT_COUNT = 13;
 #define QM_PAGE_OF(INNER)                                              \
   "SELECT r.id, " QM_RECORD_TEXT_COLUMNS ", r.average_ms FROM (" INNER \
   ") AS p JOIN results AS r ON r.id = p.id ORDER BY r.average_ms, r.id"
+
+// The histogram bin of an average (speed_bins.h) in either dialect: the
+// bin of the highest floor at or below it, from the schema's table of floors.
+#define QM_BIN_OF(AVERAGE) \
+  "(SELECT bin FROM speed_bin_floors WHERE lowest_ms <= " AVERAGE " ORDER BY lowest_ms DESC LIMIT 1)"
 
 std::array<std::string*, RECORD_TEXT_COUNT> RecordTexts(ResultRecord* record);
 std::array<const std::string*, RECORD_TEXT_COUNT> RecordTexts(const ResultRecord& record);
@@ -121,6 +131,9 @@ enum StoreStatement {
   // one round trip. Its parameters are the models, the last repeated to
   // fill them.
   MODEL_COUNTS,
+  // The kept count of each histogram bin as rows (bin, n), then (-1, the
+  // results whose average lies in a range), for where a result stands.
+  BIN_COUNTS,
   STATEMENT_COUNT
 };
 

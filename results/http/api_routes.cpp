@@ -70,7 +70,7 @@ void GetResultJson(BoardContext* context, const HttpRequest& req, HttpReply& res
     return SendApiError(res, 404, "no such result");
   ResultData data;
   switch (ReadResult(context->store, id, &data)) {
-    case StoreStatus::Ok: return SendJson(res, 200, ResultDetailJson(data.record, data.speedCounts));
+    case StoreStatus::Ok: return SendJson(res, 200, ResultDetailJson(data.record, data.standing));
     case StoreStatus::NotFound: return SendApiError(res, 404, "no such result");
     default: return SendApiError(res, 503, "the result could not be read; try again later");
   }
@@ -81,8 +81,8 @@ void CompareJson(BoardContext* context, const HttpRequest& req, HttpReply& res) 
   const Comparison comparison = ReadComparison(context->store, req);
   if (comparison.status != 200) return SendApiError(res, comparison.status, comparison.problem);
   nlohmann::json list = nlohmann::json::array();
-  for (const ResultRecord& record : comparison.results)
-    list.push_back(ResultDetailJson(record, comparison.speedCounts));
+  for (size_t i = 0; i < comparison.results.size(); ++i)
+    list.push_back(ResultDetailJson(comparison.results[i], comparison.standings[i]));
   SendJson(res, 200, {{"results", list}});
 }
 

@@ -77,9 +77,13 @@ Comparison ReadComparison(ResultStore* store, const HttpRequest& req) {
     }
     comparison.results.push_back(std::move(record));
   }
-  if (MarkOutliers(store, &comparison.results) != StoreStatus::Ok ||
-      SpeedCounts(store, &comparison.speedCounts) != StoreStatus::Ok)
-    comparison = {503, "The results could not be read; try again later.", {}, {}};
+  bool read = MarkOutliers(store, &comparison.results) == StoreStatus::Ok;
+  for (const ResultRecord& record : comparison.results) {
+    if (!read) break;
+    comparison.standings.emplace_back();
+    read = GetSpeedStanding(store, record.averageMs, &comparison.standings.back()) == StoreStatus::Ok;
+  }
+  if (!read) comparison = {503, "The results could not be read; try again later.", {}, {}};
   return comparison;
 }
 

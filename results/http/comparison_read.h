@@ -12,10 +12,10 @@
 namespace qm {
 
 struct Comparison {
-  int status = 200;                     // 400 bad ids, 404 one does not exist, 503 the store failed
-  std::string problem;                  // what was wrong, when status is not 200
-  std::vector<ResultRecord> results;    // outliers marked
-  std::vector<SpeedCount> speedCounts;  // every stored speed, for each result's place among all
+  int status = 200;                      // 400 bad ids, 404 one does not exist, 503 the store failed
+  std::string problem;                   // what was wrong, when status is not 200
+  std::vector<ResultRecord> results;     // outliers marked
+  std::vector<SpeedStanding> standings;  // each result's place among all, in the same order
 };
 
 // The ids of ?ids=: a comma-separated list, a parameter given once per id

@@ -87,7 +87,7 @@ void OneResult(BoardContext* context, const HttpRequest& req, HttpReply& res) {
     return SendPageError(res, 404, "There is no result " + std::to_string(id) + ".");
   if (status != StoreStatus::Ok) return StoreUnavailable(res);
   view.record = std::move(data.record);
-  view.speedCounts = std::move(data.speedCounts);
+  view.standing = std::move(data.standing);
   if (HasParam(req, "added")) view.notice = ArrivalNotice::Added;
   // Shown only when it is this result's token, so no address makes the
   // page show a token of someone's choosing.

@@ -46,11 +46,11 @@ std::string ResultListJson(const ResultPage& page, int64_t offset, int64_t limit
          ResultsAndTotal(page);
 }
 
-nlohmann::json ResultDetailJson(const ResultRecord& r, const std::vector<SpeedCount>& speedCounts) {
+nlohmann::json ResultDetailJson(const ResultRecord& r, const SpeedStanding& standing) {
   nlohmann::json json = ResultSummaryJson(r);
   json["report"] = r.report;
   json["validationFileUrl"] = "/results/" + std::to_string(r.id) + ".verify";
-  json["fasterThanPercent"] = FasterThanPercent(ResultSpeed(r), speedCounts);
+  json["fasterThanPercent"] = FasterThanPercent(standing);
   return json;
 }
 

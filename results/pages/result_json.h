@@ -21,7 +21,7 @@ std::string ResultListJson(const ResultPage& page, int64_t offset, int64_t limit
 
 // One result with its report text, the address of its validation file and
 // the share of results it is faster than.
-nlohmann::json ResultDetailJson(const ResultRecord& record, const std::vector<SpeedCount>& speedCounts);
+nlohmann::json ResultDetailJson(const ResultRecord& record, const SpeedStanding& standing);
 
 // GET /api/drives/<model>: the model's figures as DriveJson gives them, its
 // outlier fences (null under OUTLIER_MIN_RESULTS), and one page of its

@@ -11,40 +11,28 @@
 
 namespace qm {
 
-namespace {
-
-int64_t ResultCount(const std::vector<SpeedCount>& speedCounts) {
-  int64_t total = 0;
-  for (const SpeedCount& s : speedCounts) total += s.count;
-  return total;
+int FasterThanPercent(const SpeedStanding& standing) {
+  if (standing.total <= 0) return 0;
+  return static_cast<int>(standing.slower * 100 / standing.total);
 }
 
-}  // namespace
-
-int FasterThanPercent(double speed, const std::vector<SpeedCount>& speedCounts) {
-  const int64_t total = ResultCount(speedCounts);
-  if (total <= 0) return 0;
-  int64_t slower = 0;
-  for (const SpeedCount& s : speedCounts)
-    if (s.speed < speed) slower += s.count;
-  return static_cast<int>(slower * 100 / total);
-}
-
-int HistogramBin(double speed) {
-  return std::min(HISTOGRAM_BINS - 1, static_cast<int>(ScalePosition(speed) * HISTOGRAM_BINS));
-}
-
-std::vector<int64_t> HistogramCounts(const std::vector<SpeedCount>& speedCounts) {
-  std::vector<int64_t> counts(HISTOGRAM_BINS, 0);
-  for (const SpeedCount& s : speedCounts) counts[HistogramBin(s.speed)] += s.count;
-  return counts;
+SpeedStanding StandingAmong(double speed, const std::vector<SpeedCount>& speedCounts) {
+  SpeedStanding standing;
+  standing.binCounts.assign(HISTOGRAM_BINS, 0);
+  for (const SpeedCount& s : speedCounts) {
+    standing.binCounts[HistogramBin(s.speed)] += s.count;
+    standing.total += s.count;
+    if (s.speed < speed) standing.slower += s.count;
+  }
+  return standing;
 }
 
 namespace {
 
 // All results on the board's scale, with this one's bin and place marked.
-std::string Histogram(const ResultRecord& r, const std::vector<SpeedCount>& speedCounts) {
-  const std::vector<int64_t> counts = HistogramCounts(speedCounts);
+std::string Histogram(const ResultRecord& r, const SpeedStanding& standing) {
+  std::vector<int64_t> counts = standing.binCounts;
+  counts.resize(HISTOGRAM_BINS);
   const int64_t most = std::max<int64_t>(1, *std::max_element(counts.begin(), counts.end()));
   const int width = 380, plotHeight = 150, top = 18;
   const double binWidth = static_cast<double>(width) / HISTOGRAM_BINS;
@@ -75,7 +63,7 @@ std::string Histogram(const ResultRecord& r, const std::vector<SpeedCount>& spee
   }
   svg += "<text class=\"muted\" x=\"" + std::to_string(width / 2) + "\" y=\"" +
          std::to_string(top + plotHeight + 30) + "\" text-anchor=\"middle\">MB/s, on the board's scale (" +
-         std::to_string(ResultCount(speedCounts)) + " results)</text>";
+         std::to_string(standing.total) + " results)</text>";
   return svg + "</svg>";
 }
 
@@ -107,7 +95,7 @@ std::string ResultPageHtml(const ResultView& view) {
             "</code>. Keep it: the board shows it only now, and keeps only its hash. <a id=\"delete-link\" "
             "href=\"/results/" +
             id + "/delete?token=" + PercentEncode(view.deleteToken) + "\">Delete this result</a></p>";
-  const int percent = FasterThanPercent(ResultSpeed(r), view.speedCounts);
+  const int percent = FasterThanPercent(view.standing);
   body += "<h1 id=\"drive-model\">" + EscapeHtml(ModelText(r)) + "</h1><p class=\"lead\">Result " + id +
           ", submitted " + EscapeHtml(r.submittedUtc) + "</p>";
   body += "<div class=\"columns\"><div><div class=\"speed-big\" id=\"speed\">" + EscapeHtml(r.speedText) +
@@ -125,8 +113,7 @@ std::string ResultPageHtml(const ResultView& view) {
           EscapeHtml(r.report) + "</pre></div></div>";
   body += "<div class=\"charts\"><section><h2>Beside the reference drives</h2>" +
           ReferenceChartSvg({{"This result: " + ModelText(r), ResultSpeed(r)}}) +
-          "</section><section><h2>Among all results</h2>" + Histogram(r, view.speedCounts) +
-          "</section></div>";
+          "</section><section><h2>Among all results</h2>" + Histogram(r, view.standing) + "</section></div>";
   return PageFrame(ModelText(r), BoardSection::None, body);
 }
 

@@ -6,27 +6,26 @@
 #include <vector>
 
 #include "results/result_record.h"
+#include "results/speed_bins.h"
 
 namespace qm {
 
 enum class ArrivalNotice { None, Added, Duplicate };
 
 struct ResultView {
-  ResultRecord record;                  // with its report
-  std::vector<SpeedCount> speedCounts;  // every stored speed with its count, this one included
+  ResultRecord record;     // with its report
+  SpeedStanding standing;  // among all results, this one included
   ArrivalNotice notice = ArrivalNotice::None;
   std::string deleteToken;  // just sent: the sender's delete token, shown with its link
 };
 
-// The share of results strictly slower than speed, in whole per cent
-// (rounded down): "faster than P % of results".
-int FasterThanPercent(double speed, const std::vector<SpeedCount>& speedCounts);
+// The share of results strictly slower, in whole per cent (rounded down):
+// "faster than P % of results".
+int FasterThanPercent(const SpeedStanding& standing);
 
-constexpr int HISTOGRAM_BINS = 52;
-
-// How many speeds fall into each bin of the board's scale.
-std::vector<int64_t> HistogramCounts(const std::vector<SpeedCount>& speedCounts);
-int HistogramBin(double speed);
+// Where a speed stands among every stored speed, each of them read: what
+// the kept counts (GetSpeedStanding) give without reading them.
+SpeedStanding StandingAmong(double speed, const std::vector<SpeedCount>& speedCounts);
 
 std::string ResultPageHtml(const ResultView& view);
 

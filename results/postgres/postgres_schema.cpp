@@ -1,9 +1,49 @@
+// The PostgreSQL schema's steps, oldest first.
 #include "results/postgres/postgres_schema.h"
+
+#include <string>
+
+#include "results/speed_bins.h"
 #include "results/store_backend.h"
 
 namespace qm {
 
 #define QM_COUNT_SLOTS "16"
+
+namespace {
+
+// 7: results per bin of the histogram, kept by a trigger in the transaction
+// of each insert and delete, so a result's page reads a few hundred counts
+// rather than one per stored average; spread over slots by server process,
+// as the total is, so uploads of like speed do not queue on one row. A
+// result's bin is found from the lowest average of each bin, written here
+// from the board's own scale; changing the scale takes a new step that
+// writes the floors again.
+const std::string SPEED_BINS_STEP =
+    "LOCK TABLE results IN SHARE ROW EXCLUSIVE MODE;"
+    "CREATE TABLE speed_bin_floors (lowest_ms BIGINT PRIMARY KEY, bin INTEGER NOT NULL);"
+    "INSERT INTO speed_bin_floors VALUES " +
+    SpeedBinFloorRows() +
+    ";"
+    "CREATE TABLE speed_bins (bin INTEGER NOT NULL, slot INTEGER NOT NULL, n BIGINT NOT NULL,"
+    " PRIMARY KEY (bin, slot));"
+    "INSERT INTO speed_bins SELECT bin, 0, sum(k) FROM"
+    " (SELECT " QM_BIN_OF("average_ms") " AS bin, count(*) AS k FROM results GROUP BY average_ms) AS a"
+    " GROUP BY bin;"
+    "CREATE FUNCTION results_binned() RETURNS trigger LANGUAGE plpgsql AS $$"
+    " DECLARE step BIGINT := 1; changed results := NEW;"
+    " BEGIN"
+    "  IF TG_OP = 'DELETE' THEN step := -1; changed := OLD; END IF;"
+    "  INSERT INTO speed_bins VALUES (" QM_BIN_OF("changed.average_ms") ", pg_backend_pid() % " QM_COUNT_SLOTS
+    ", step)"
+    "   ON CONFLICT (bin, slot) DO UPDATE SET n = speed_bins.n + step;"
+    "  RETURN NULL;"
+    " END $$;"
+    "CREATE TRIGGER results_binned AFTER INSERT OR DELETE ON results"
+    " FOR EACH ROW EXECUTE FUNCTION results_binned();"
+    "ANALYZE speed_bin_floors; ANALYZE speed_bins;";
+
+}  // namespace
 
 const char* const POSTGRES_MIGRATIONS[POSTGRES_SCHEMA_VERSION] = {
     // 1: the results as the first board kept them.
@@ -79,6 +119,7 @@ const char* const POSTGRES_MIGRATIONS[POSTGRES_SCHEMA_VERSION] = {
     "ANALYZE results; ANALYZE speed_counts; ANALYZE drive_counts;",
     // 6: the sender's delete token (its SHA-256; results stored before have none).
     "ALTER TABLE results ADD COLUMN delete_token_sha256 TEXT NOT NULL DEFAULT '';",
+    SPEED_BINS_STEP.c_str(),
 };
 
 }  // namespace qm

@@ -11,6 +11,7 @@
 
 #include "results/connection_pool.h"
 #include "results/postgres/postgres_schema.h"
+#include "results/speed_bins.h"
 #include "results/store_backend.h"
 
 namespace qm {
@@ -21,7 +22,7 @@ const char* const STATEMENT_NAMES[STATEMENT_COUNT] = {
     "count_all_results", "list_all_results",  "drive_counts",       "model_averages", "average_counts",
     "count_matching",    "list_few_matching", "list_many_matching", "export_all",     "count_model",
     "list_model",        "list_model_after",  "list_all_after",     "export_whole",   "restore_result",
-    "get_delete_token",  "delete_result",     "model_counts"};
+    "get_delete_token",  "delete_result",     "model_counts",       "bin_counts"};
 
 // A listing's filter: $1 the folded text (or ''), $2 the exact drive model (or '').
 #define QM_LISTING_FILTER " WHERE ($1 = '' OR strpos(search_key, $1) > 0) AND ($2 = '' OR drive_model = $2)"
@@ -72,6 +73,8 @@ const char* const STATEMENT_SQL[STATEMENT_COUNT] = {
     "$31, $32, $33, $34, $35, $36, $37, $38, $39, $40, "
     "$41, $42, $43, $44, $45, $46, $47, $48, $49, $50)"
     " GROUP BY drive_model HAVING sum(n) > 0",
+    "SELECT bin, sum(n)::bigint FROM speed_bins GROUP BY bin UNION ALL"
+    " SELECT -1, coalesce(sum(n), 0)::bigint FROM speed_counts WHERE average_ms > $1 AND average_ms <= $2",
 };
 
 // Parameters as given: text, except the byte columns, which go in binary.
@@ -424,6 +427,23 @@ StoreStatus AverageCounts(void* db, std::vector<std::pair<int64_t, int64_t>>* co
   return StoreStatus::Ok;
 }
 
+StoreStatus BinCounts(void* db, int64_t longerThan, int64_t upTo, int64_t* binCounts, int64_t* between,
+                      std::string* error) {
+  Lease<PGconn> lease(static_cast<Database*>(db)->pool, error);
+  if (lease.connection == nullptr) return StoreStatus::Failed;
+  Parameters range;
+  range.integer(longerThan);
+  range.integer(upTo);
+  Result result = Run(lease.connection, BIN_COUNTS, range);
+  if (!Succeeded(result, PGRES_TUPLES_OK)) return Failure(lease.connection, "reading speeds", error);
+  for (int row = 0; row < PQntuples(result.get()); ++row) {
+    const int64_t bin = IntegerValue(result, row, 0);
+    if (bin == -1) *between = IntegerValue(result, row, 1);
+    if (bin >= 0 && bin < HISTOGRAM_BINS) binCounts[bin] += IntegerValue(result, row, 1);
+  }
+  return StoreStatus::Ok;
+}
+
 // The rows come through a cursor, a batch at a time, inside one REPEATABLE
 // READ transaction: every batch sees the snapshot of the first.
 StoreStatus ExportRows(void* db, StoreStatement statement, const ResultTaker& take, std::string* error) {
@@ -537,7 +557,7 @@ void* OpenPostgresDatabase(const std::string& uri, int64_t lockWaitMs, std::stri
 }
 
 const StoreBackend POSTGRES_BACKEND = {
-    Close,     Add,         Get,     List,    DriveCounts, ModelAverages,     AverageCounts,
-    ExportAll, ExportWhole, Restore, nullptr, "postgres",  DeleteTokenSha256, Remove};
+    Close,       Add,     Get,     List,       DriveCounts,       ModelAverages, AverageCounts, ExportAll,
+    ExportWhole, Restore, nullptr, "postgres", DeleteTokenSha256, Remove,        BinCounts};
 
 }  // namespace qm

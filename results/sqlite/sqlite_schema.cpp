@@ -1,7 +1,36 @@
+// The SQLite schema's steps, oldest first.
 #include "results/sqlite/sqlite_schema.h"
+
+#include <string>
+
+#include "results/speed_bins.h"
 #include "results/store_backend.h"
 
 namespace qm {
+
+namespace {
+
+// 7: results per bin of the histogram, kept by triggers in the transaction
+// of each insert and delete, so a result's page reads a few dozen counts
+// rather than one per stored average. A result's bin is found from the
+// lowest average of each bin, written here from the board's own scale;
+// changing the scale takes a new step that writes the floors again.
+const std::string SPEED_BINS_STEP =
+    "CREATE TABLE speed_bin_floors (lowest_ms INTEGER PRIMARY KEY, bin INTEGER NOT NULL);"
+    "INSERT INTO speed_bin_floors VALUES " +
+    SpeedBinFloorRows() +
+    ";"
+    "CREATE TABLE speed_bins (bin INTEGER PRIMARY KEY, n INTEGER NOT NULL);"
+    "INSERT INTO speed_bins SELECT bin, sum(k) FROM"
+    " (SELECT " QM_BIN_OF("average_ms") " AS bin, count(*) AS k FROM results GROUP BY average_ms)"
+    " GROUP BY bin;"
+    "CREATE TRIGGER results_binned AFTER INSERT ON results BEGIN"
+    " INSERT INTO speed_bins VALUES (" QM_BIN_OF("new.average_ms") ", 1)"
+    "  ON CONFLICT (bin) DO UPDATE SET n = n + 1; END;"
+    "CREATE TRIGGER results_unbinned AFTER DELETE ON results BEGIN"
+    " UPDATE speed_bins SET n = n - 1 WHERE bin = " QM_BIN_OF("old.average_ms") "; END;";
+
+}  // namespace
 
 const char* const SQLITE_MIGRATIONS[SQLITE_SCHEMA_VERSION] = {
     // 1: the results as the first board kept them.
@@ -61,6 +90,7 @@ const char* const SQLITE_MIGRATIONS[SQLITE_SCHEMA_VERSION] = {
     "INSERT INTO highest_deleted_id VALUES (0);"
     "CREATE TRIGGER results_deleted_id AFTER DELETE ON results"
     " BEGIN UPDATE highest_deleted_id SET n = max(n, OLD.id); END;",
+    SPEED_BINS_STEP.c_str(),
 };
 
 }  // namespace qm

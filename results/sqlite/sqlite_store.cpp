@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "results/connection_pool.h"
+#include "results/speed_bins.h"
 #include "results/sqlite/sqlite_commit_group.h"
 #include "results/sqlite/sqlite_schema.h"
 #include "results/store_backend.h"
@@ -71,6 +72,8 @@ const char* const STATEMENT_SQL[STATEMENT_COUNT] = {
     "?21, ?22, ?23, ?24, ?25, ?26, ?27, ?28, ?29, ?30, "
     "?31, ?32, ?33, ?34, ?35, ?36, ?37, ?38, ?39, ?40, "
     "?41, ?42, ?43, ?44, ?45, ?46, ?47, ?48, ?49, ?50)",
+    "SELECT bin, n FROM speed_bins UNION ALL"
+    " SELECT -1, coalesce(sum(n), 0) FROM speed_counts WHERE average_ms > ?1 AND average_ms <= ?2",
 };
 
 struct Connection {
@@ -485,6 +488,23 @@ StoreStatus AverageCounts(void* db, std::vector<std::pair<int64_t, int64_t>>* co
   return step == SQLITE_DONE ? StoreStatus::Ok : Failure(lease.connection, "reading speeds", error);
 }
 
+StoreStatus BinCounts(void* db, int64_t longerThan, int64_t upTo, int64_t* binCounts, int64_t* between,
+                      std::string* error) {
+  Lease<Connection> lease(static_cast<Database*>(db)->pool, error);
+  if (lease.connection == nullptr) return StoreStatus::Failed;
+  Use bins(lease.connection, BIN_COUNTS);
+  bins.integer(1, longerThan);
+  bins.integer(2, upTo);
+  int step;
+  while ((step = sqlite3_step(bins.statement)) == SQLITE_ROW) {
+    const int64_t bin = sqlite3_column_int64(bins.statement, 0);
+    const int64_t count = sqlite3_column_int64(bins.statement, 1);
+    if (bin == -1) *between = count;
+    if (bin >= 0 && bin < HISTOGRAM_BINS) binCounts[bin] += count;
+  }
+  return step == SQLITE_DONE ? StoreStatus::Ok : Failure(lease.connection, "reading speeds", error);
+}
+
 // One statement is one read transaction: in WAL mode it reads the database
 // as it stood when the walk began, however long the walk takes.
 StoreStatus ExportRows(void* db, StoreStatement statement, const ResultTaker& take, std::string* error) {
@@ -615,7 +635,7 @@ void* OpenSqliteDatabase(const std::string& path, int64_t lockWaitMs, std::strin
 }
 
 const StoreBackend SQLITE_BACKEND = {
-    Close,     Add,         Get,     List,     DriveCounts, ModelAverages,     AverageCounts,
-    ExportAll, ExportWhole, Restore, BackupTo, "sqlite",    DeleteTokenSha256, Remove};
+    Close,       Add,     Get,      List,     DriveCounts,       ModelAverages, AverageCounts, ExportAll,
+    ExportWhole, Restore, BackupTo, "sqlite", DeleteTokenSha256, Remove,        BinCounts};
 
 }  // namespace qm

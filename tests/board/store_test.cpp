@@ -10,8 +10,10 @@
 #include <thread>
 #include <vector>
 
+#include "results/pages/result_page.h"
 #include "results/postgres/postgres_schema.h"
 #include "results/result_store.h"
+#include "results/speed_bins.h"
 #include "results/sqlite/sqlite_schema.h"
 #include "tests/support/test_database.h"
 
@@ -384,6 +386,54 @@ TEST_P(Store, PagesAfterAResultAndKeptCounts) {
   EXPECT_EQ(counted, 152);
 }
 
+// A result's standing from the kept bins and one bin's averages is what
+// reading every stored speed gives: every bin's edges and their
+// neighbours, ties, averages so long that neighbours share a speed, and
+// after results leave.
+TEST_P(Store, KeptBinsGiveWhatReadingEverySpeedGives) {
+  std::vector<int64_t> averages = {1,
+                                   2,
+                                   3,
+                                   1500,
+                                   1500,
+                                   2000,
+                                   INT64_MAX,
+                                   INT64_MAX - 1,
+                                   (int64_t{1} << 54) + 1,
+                                   (int64_t{1} << 54) + 2,
+                                   (int64_t{1} << 54) + 3};
+  for (int bin = 0; bin < HISTOGRAM_BINS; ++bin)
+    for (int64_t edge : {LowestAverageInBin(bin), HighestAverageInBin(bin)})
+      for (int64_t near : {edge - 1, edge, edge + 1})
+        if (near > 0 && near < INT64_MAX) averages.push_back(near);
+  for (int i = 0; i < 300; ++i) averages.push_back(100 + (i * 7919) % 60000);
+  std::vector<ResultRecord> records;
+  for (size_t i = 0; i < averages.size(); ++i)
+    records.push_back(Record("b" + std::to_string(i), averages[i]));
+  std::vector<StoreStatus> statuses;
+  ASSERT_EQ(AddResults(store, &records, &statuses), StoreStatus::Ok) << StoreError(store);
+
+  const auto expectAgreement = [&](const std::string& when) {
+    SCOPED_TRACE(when);
+    std::vector<SpeedCount> speeds;
+    ASSERT_EQ(SpeedCounts(store, &speeds), StoreStatus::Ok) << StoreError(store);
+    for (int64_t average : averages) {
+      ResultRecord one;
+      one.averageMs = average;
+      const SpeedStanding read = StandingAmong(ResultSpeed(one), speeds);
+      SpeedStanding kept;
+      ASSERT_EQ(GetSpeedStanding(store, average, &kept), StoreStatus::Ok) << StoreError(store);
+      ASSERT_EQ(kept.binCounts, read.binCounts) << average << " ms";
+      ASSERT_EQ(kept.total, read.total) << average << " ms";
+      ASSERT_EQ(kept.slower, read.slower) << average << " ms";
+      ASSERT_EQ(FasterThanPercent(kept), FasterThanPercent(read));
+    }
+  };
+  expectAgreement("as added");
+  RunSql(GetParam(), db.url, "DELETE FROM results WHERE id % 3 = 0 OR average_ms > 1000000000");
+  expectAgreement("after deletes");
+}
+
 TEST_P(Store, DrivesWithCountMedianBestAndWorst) {
   Add(Record("a1", 1000, "A"));
   Add(Record("a2", 2000, "A"));
@@ -528,6 +578,10 @@ TEST_P(Store, AnOlderSchemaIsMigratedWithItsResults) {
     EXPECT_EQ(found.results[0].processor, "Old CPU");
     EXPECT_EQ(found.results[0].averageMs, 900);
     EXPECT_EQ(List().total, 1);  // the kept count starts from the stored results
+    SpeedStanding standing;
+    ASSERT_EQ(GetSpeedStanding(store, 900, &standing), StoreStatus::Ok) << StoreError(store);
+    EXPECT_EQ(standing.total, 1);
+    EXPECT_EQ(standing.binCounts[HistogramBinOfAverage(900)], 1) << "the kept bins start from it too";
     EXPECT_EQ(List("", "Old Drive").total, 1);
     ResultRecord newer = Record("new", 800);
     ASSERT_EQ(AddResult(store, &newer), StoreStatus::Ok) << StoreError(store);

@@ -115,11 +115,11 @@ TEST(Leaderboard, EachReferenceOnOnePageInSpeedOrder) {
 
 TEST(Distribution, PercentAndHistogram) {
   const std::vector<SpeedCount> speeds = {{0.5, 1}, {1.0, 2}, {3.0, 1}};
-  EXPECT_EQ(FasterThanPercent(1.0, speeds), 25);  // equal speeds are not beaten
-  EXPECT_EQ(FasterThanPercent(3.0, speeds), 75);
-  EXPECT_EQ(FasterThanPercent(3.0, {{3.0, 1}}), 0);
-  EXPECT_EQ(FasterThanPercent(3.0, {}), 0);
-  const auto counts = HistogramCounts(speeds);
+  EXPECT_EQ(FasterThanPercent(StandingAmong(1.0, speeds)), 25);  // equal speeds are not beaten
+  EXPECT_EQ(FasterThanPercent(StandingAmong(3.0, speeds)), 75);
+  EXPECT_EQ(FasterThanPercent(StandingAmong(3.0, {{3.0, 1}})), 0);
+  EXPECT_EQ(FasterThanPercent(StandingAmong(3.0, {})), 0);
+  const auto counts = StandingAmong(1.0, speeds).binCounts;
   EXPECT_EQ(counts[HistogramBin(1.0)], 2);
   EXPECT_EQ(counts[HistogramBin(0.0)], 0);
   EXPECT_EQ(HistogramBin(1e9), HISTOGRAM_BINS - 1);
@@ -152,7 +152,7 @@ TEST(Pages, HostileFieldsAreEscapedEverywhere) {
   board.searchText = hostile;
   ResultView one;
   one.record = r;
-  one.speedCounts = {{ResultSpeed(r), 1}};
+  one.standing = StandingAmong(ResultSpeed(r), {{ResultSpeed(r), 1}});
   DriveSummary drive;
   drive.model = hostile;
   drive.count = 1;
@@ -193,7 +193,7 @@ TEST(Pages, ResultPageShowsWhereItStands) {
   ResultView one;
   one.record = Result(5, 2000, "Model Z");
   one.record.report = "MB/s: 1.000\r\n";
-  one.speedCounts = {{0.5, 1}, {0.9, 1}, {1.0, 1}, {2.0, 1}};
+  one.standing = StandingAmong(ResultSpeed(one.record), {{0.5, 1}, {0.9, 1}, {1.0, 1}, {2.0, 1}});
   const std::string html = ResultPageHtml(one);
   EXPECT_NE(html.find("Faster than 50 % of results."), std::string::npos);
   EXPECT_NE(html.find("href=\"/results/5.verify\""), std::string::npos);
