@@ -128,6 +128,7 @@ std::vector<std::string> MillionPaths(const BenchBackend& backend) {
   CloseResultStore(store);
   paths.push_back("/api/drives");
   paths.push_back("/results.csv");
+  paths.push_back("/results.jsonl");
   return paths;
 }
 
