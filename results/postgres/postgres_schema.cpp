@@ -43,6 +43,31 @@ const std::string SPEED_BINS_STEP =
     " FOR EACH ROW EXECUTE FUNCTION results_binned();"
     "ANALYZE speed_bin_floors; ANALYZE speed_bins;";
 
+// 8: a row whose average or drive model is changed in place (an operator
+// mending it by hand) moves its share of every kept count, in this
+// process's slots as an insert or a delete would.
+const std::string RECOUNT_STEP =
+    "CREATE FUNCTION results_recounted() RETURNS trigger LANGUAGE plpgsql AS $$"
+    " DECLARE mine INTEGER := pg_backend_pid() % " QM_COUNT_SLOTS
+    ";"
+    " BEGIN"
+    "  INSERT INTO speed_counts VALUES (NEW.average_ms, 1)"
+    "   ON CONFLICT (average_ms) DO UPDATE SET n = speed_counts.n + 1;"
+    "  UPDATE speed_counts SET n = n - 1 WHERE average_ms = OLD.average_ms;"
+    "  INSERT INTO speed_bins VALUES (" QM_BIN_OF("NEW.average_ms") ", mine, 1)"
+    "   ON CONFLICT (bin, slot) DO UPDATE SET n = speed_bins.n + 1;"
+    "  INSERT INTO speed_bins VALUES (" QM_BIN_OF("OLD.average_ms") ", mine, -1)"
+    "   ON CONFLICT (bin, slot) DO UPDATE SET n = speed_bins.n - 1;"
+    "  INSERT INTO drive_counts VALUES (NEW.drive_model, mine, 1, 1)"
+    "   ON CONFLICT (drive_model, slot) DO UPDATE SET n = drive_counts.n + 1, changes = drive_counts.changes + 1;"
+    "  INSERT INTO drive_counts VALUES (OLD.drive_model, mine, -1, 1)"
+    "   ON CONFLICT (drive_model, slot) DO UPDATE SET n = drive_counts.n - 1, changes = drive_counts.changes + 1;"
+    "  RETURN NULL;"
+    " END $$;"
+    "CREATE TRIGGER results_recounted AFTER UPDATE OF average_ms, drive_model ON results FOR EACH ROW"
+    " WHEN (OLD.average_ms <> NEW.average_ms OR OLD.drive_model <> NEW.drive_model)"
+    " EXECUTE FUNCTION results_recounted();";
+
 }  // namespace
 
 const char* const POSTGRES_MIGRATIONS[POSTGRES_SCHEMA_VERSION] = {
@@ -120,6 +145,7 @@ const char* const POSTGRES_MIGRATIONS[POSTGRES_SCHEMA_VERSION] = {
     // 6: the sender's delete token (its SHA-256; results stored before have none).
     "ALTER TABLE results ADD COLUMN delete_token_sha256 TEXT NOT NULL DEFAULT '';",
     SPEED_BINS_STEP.c_str(),
+    RECOUNT_STEP.c_str(),
 };
 
 }  // namespace qm

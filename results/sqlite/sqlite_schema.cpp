@@ -30,6 +30,23 @@ const std::string SPEED_BINS_STEP =
     "CREATE TRIGGER results_unbinned AFTER DELETE ON results BEGIN"
     " UPDATE speed_bins SET n = n - 1 WHERE bin = " QM_BIN_OF("old.average_ms") "; END;";
 
+// 8: a row whose average or drive model is changed in place (an operator
+// mending it by hand) moves its share of every kept count; the new share is
+// added before the old is taken, so a count that stays is never removed.
+const std::string RECOUNT_STEP =
+    "CREATE TRIGGER results_recounted AFTER UPDATE OF average_ms, drive_model ON results"
+    " WHEN old.average_ms <> new.average_ms OR old.drive_model <> new.drive_model BEGIN"
+    " INSERT INTO speed_counts VALUES (new.average_ms, 1) ON CONFLICT (average_ms) DO UPDATE SET n = n + 1;"
+    " UPDATE speed_counts SET n = n - 1 WHERE average_ms = old.average_ms;"
+    " DELETE FROM speed_counts WHERE average_ms = old.average_ms AND n <= 0;"
+    " INSERT INTO speed_bins VALUES (" QM_BIN_OF("new.average_ms") ", 1)"
+    "  ON CONFLICT (bin) DO UPDATE SET n = n + 1;"
+    " UPDATE speed_bins SET n = n - 1 WHERE bin = " QM_BIN_OF("old.average_ms") ";"
+    " INSERT INTO drive_counts VALUES (new.drive_model, 1, 1)"
+    "  ON CONFLICT (drive_model) DO UPDATE SET n = n + 1, changes = changes + 1;"
+    " UPDATE drive_counts SET n = n - 1, changes = changes + 1 WHERE drive_model = old.drive_model;"
+    " DELETE FROM drive_counts WHERE drive_model = old.drive_model AND n <= 0; END;";
+
 }  // namespace
 
 const char* const SQLITE_MIGRATIONS[SQLITE_SCHEMA_VERSION] = {
@@ -91,6 +108,7 @@ const char* const SQLITE_MIGRATIONS[SQLITE_SCHEMA_VERSION] = {
     "CREATE TRIGGER results_deleted_id AFTER DELETE ON results"
     " BEGIN UPDATE highest_deleted_id SET n = max(n, OLD.id); END;",
     SPEED_BINS_STEP.c_str(),
+    RECOUNT_STEP.c_str(),
 };
 
 }  // namespace qm

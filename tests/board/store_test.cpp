@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <map>
 #include <thread>
 #include <vector>
 
@@ -432,6 +433,66 @@ TEST_P(Store, KeptBinsGiveWhatReadingEverySpeedGives) {
   expectAgreement("as added");
   RunSql(GetParam(), db.url, "DELETE FROM results WHERE id % 3 = 0 OR average_ms > 1000000000");
   expectAgreement("after deletes");
+}
+
+// An operator who mends rows in place, changing an average, a drive model
+// or both: every kept count still equals a count of the rows as they are.
+TEST_P(Store, KeptCountsFollowRowsChangedInPlace) {
+  std::vector<ResultRecord> records;
+  for (int i = 0; i < 40; ++i)
+    records.push_back(
+        Record("u" + std::to_string(i), 500 + (i % 7) * 900, i % 2 ? "Odd Drive" : "Even Drive"));
+  std::vector<StoreStatus> statuses;
+  ASSERT_EQ(AddResults(store, &records, &statuses), StoreStatus::Ok) << StoreError(store);
+  RunSql(GetParam(), db.url,
+         "UPDATE results SET average_ms = 123456 WHERE id = " + std::to_string(records[0].id) +
+             ";"
+             "UPDATE results SET drive_model = 'Mended Drive' WHERE id IN (" +
+             std::to_string(records[1].id) + ", " + std::to_string(records[3].id) +
+             ");"
+             "UPDATE results SET drive_model = 'Odd Drive', average_ms = 2 WHERE id = " +
+             std::to_string(records[2].id) +
+             ";"
+             "UPDATE results SET average_ms = average_ms WHERE id = " +
+             std::to_string(records[4].id));
+
+  std::map<int64_t, int64_t> byAverage;
+  std::map<std::string, int64_t> byModel;
+  ASSERT_EQ(ExportResults(store,
+                          [&](const ResultRecord& r) {
+                            ++byAverage[r.averageMs];
+                            ++byModel[r.driveModel];
+                            return true;
+                          }),
+            StoreStatus::Ok);
+  EXPECT_EQ(byModel,
+            (std::map<std::string, int64_t>{{"Even Drive", 19}, {"Mended Drive", 2}, {"Odd Drive", 19}}));
+  std::vector<SpeedCount> speeds, fresh;
+  ASSERT_EQ(SpeedCounts(store, &speeds), StoreStatus::Ok) << StoreError(store);
+  for (const auto& [average, count] : byAverage) {
+    ResultRecord one;
+    one.averageMs = average;
+    fresh.push_back({ResultSpeed(one), count});
+  }
+  ASSERT_EQ(speeds.size(), fresh.size());
+  for (size_t i = 0; i < speeds.size(); ++i) {
+    EXPECT_EQ(speeds[i].speed, fresh[i].speed);
+    EXPECT_EQ(speeds[i].count, fresh[i].count);
+  }
+  std::vector<DriveSummary> drives;
+  ASSERT_EQ(ListDrives(store, &drives), StoreStatus::Ok) << StoreError(store);
+  std::map<std::string, int64_t> kept;
+  for (const DriveSummary& drive : drives) kept[drive.model] = drive.count;
+  EXPECT_EQ(kept, byModel);
+  for (int64_t average : {int64_t{2}, int64_t{500}, int64_t{123456}}) {
+    ResultRecord one;
+    one.averageMs = average;
+    SpeedStanding standing;
+    ASSERT_EQ(GetSpeedStanding(store, average, &standing), StoreStatus::Ok) << StoreError(store);
+    const SpeedStanding counted = StandingAmong(ResultSpeed(one), fresh);
+    EXPECT_EQ(standing.binCounts, counted.binCounts) << average << " ms";
+    EXPECT_EQ(standing.slower, counted.slower) << average << " ms";
+  }
 }
 
 TEST_P(Store, DrivesWithCountMedianBestAndWorst) {
