@@ -30,7 +30,9 @@ struct ResultQuery {
   int64_t limit = 50;
   // A page that follows the result (afterAverageMs, afterId) in the ranking
   // rather than skipping offset results: the index is entered at that
-  // point, however deep. Served without a text; offset is then not used.
+  // point, however deep. Served without a text, or with a text the trigram
+  // index serves (IndexServesSearch) and no drive model; offset is then not
+  // used.
   bool after = false;
   int64_t afterAverageMs = 0;
   int64_t afterId = 0;

@@ -134,6 +134,9 @@ enum StoreStatement {
   // The kept count of each histogram bin as rows (bin, n), then (-1, the
   // results whose average lies in a range), for where a result stands.
   BIN_COUNTS,
+  // LIST_FEW_MATCHING and LIST_MANY_MATCHING after a given result.
+  LIST_FEW_MATCHING_AFTER,
+  LIST_MANY_MATCHING_AFTER,
   STATEMENT_COUNT
 };
 

@@ -50,6 +50,10 @@ void ListResultsJson(BoardContext* context, const HttpRequest& req, HttpReply& r
                         "offset must be a whole number from 0 to " + std::to_string(MAX_LIST_OFFSET));
   if (!ParseWholeNumber(ParamValue(req, "limit"), 1, MAX_LIST_LIMIT, 50, &query.limit))
     return SendApiError(res, 400, "limit must be a whole number from 1 to " + std::to_string(MAX_LIST_LIMIT));
+  // ?after=AVERAGE-ID: the results that follow that one, found in the index
+  // rather than counted from the first.
+  if (!ParseAfter(ParamValue(req, "after"), &query.after, &query.afterAverageMs, &query.afterId))
+    return SendApiError(res, 400, "after must be AVERAGE-ID, two whole numbers");
   const std::string q = ParamValue(req, "q");
   if (q.size() > MAX_SEARCH_BYTES)
     return SendApiError(res, 400, "q must be at most " + std::to_string(MAX_SEARCH_BYTES) + " bytes");

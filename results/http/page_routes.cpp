@@ -65,7 +65,6 @@ void Leaderboard(BoardContext* context, const HttpRequest& req, HttpReply& res) 
   ResultQuery query;
   query.text = view.searchText;
   if (!ReadAfter(req, res, &query)) return;
-  query.after = query.after && query.text.empty();  // a search pages by number
   if (view.pageNumber == 1) query.after = false;
   query.offset = (view.pageNumber - 1) * LEADERBOARD_PAGE_SIZE;
   query.limit = LEADERBOARD_PAGE_SIZE;

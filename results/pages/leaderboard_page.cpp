@@ -50,7 +50,7 @@ std::string Pager(const LeaderboardView& view) {
   html += "<span>Page " + std::to_string(view.pageNumber) + " of " + std::to_string(pages) + "</span>";
   if (view.pageNumber < pages)
     html += "<a rel=\"next\" href=\"" + PageLink(view.searchText, view.pageNumber + 1) +
-            (view.searchText.empty() ? AfterParameter(view.page) : std::string()) + "\">Slower &rarr;</a>";
+            AfterParameter(view.page) + "\">Slower &rarr;</a>";
   return html + "</div>";
 }
 

@@ -17,12 +17,32 @@
 namespace qm {
 namespace {
 
-const char* const STATEMENT_NAMES[STATEMENT_COUNT] = {
-    "insert_result",     "find_by_hash",      "get_result",         "count_results",  "list_results",
-    "count_all_results", "list_all_results",  "drive_counts",       "model_averages", "average_counts",
-    "count_matching",    "list_few_matching", "list_many_matching", "export_all",     "count_model",
-    "list_model",        "list_model_after",  "list_all_after",     "export_whole",   "restore_result",
-    "get_delete_token",  "delete_result",     "model_counts",       "bin_counts"};
+const char* const STATEMENT_NAMES[STATEMENT_COUNT] = {"insert_result",
+                                                      "find_by_hash",
+                                                      "get_result",
+                                                      "count_results",
+                                                      "list_results",
+                                                      "count_all_results",
+                                                      "list_all_results",
+                                                      "drive_counts",
+                                                      "model_averages",
+                                                      "average_counts",
+                                                      "count_matching",
+                                                      "list_few_matching",
+                                                      "list_many_matching",
+                                                      "export_all",
+                                                      "count_model",
+                                                      "list_model",
+                                                      "list_model_after",
+                                                      "list_all_after",
+                                                      "export_whole",
+                                                      "restore_result",
+                                                      "get_delete_token",
+                                                      "delete_result",
+                                                      "model_counts",
+                                                      "bin_counts",
+                                                      "list_few_matching_after",
+                                                      "list_many_matching_after"};
 
 // A listing's filter: $1 the folded text (or ''), $2 the exact drive model (or '').
 #define QM_LISTING_FILTER " WHERE ($1 = '' OR strpos(search_key, $1) > 0) AND ($2 = '' OR drive_model = $2)"
@@ -75,6 +95,12 @@ const char* const STATEMENT_SQL[STATEMENT_COUNT] = {
     " GROUP BY drive_model HAVING sum(n) > 0",
     "SELECT bin, sum(n)::bigint FROM speed_bins GROUP BY bin UNION ALL"
     " SELECT -1, coalesce(sum(n), 0)::bigint FROM speed_counts WHERE average_ms > $1 AND average_ms <= $2",
+    "SELECT id, " QM_RECORD_TEXT_COLUMNS
+    ", average_ms FROM results WHERE search_key LIKE $1 AND (average_ms, id) > ($2, $3)"
+    " ORDER BY average_ms, id LIMIT $4",
+    "SELECT id, " QM_RECORD_TEXT_COLUMNS
+    ", average_ms FROM results WHERE search_key LIKE $1 AND (average_ms, id) > ($2, $3)"
+    " ORDER BY average_ms, id LIMIT $4",
 };
 
 // Parameters as given: text, except the byte columns, which go in binary.
@@ -344,11 +370,16 @@ StoreStatus Search(PGconn* connection, const ResultQuery& query, ResultPage* pag
   page->total = std::min(matches, SEARCH_TOTAL_CAP);
   Parameters listing;
   listing.text(ContainsPattern(query.text));
+  if (query.after) {
+    listing.integer(query.afterAverageMs);
+    listing.integer(query.afterId);
+  }
   listing.integer(query.limit);
-  listing.integer(query.offset);
-  return ReadRows(connection,
-                  Run(connection, page->totalCapped ? LIST_MANY_MATCHING : LIST_FEW_MATCHING, listing, true),
-                  page, error);
+  if (!query.after) listing.integer(query.offset);
+  const StoreStatement statement =
+      query.after ? (page->totalCapped ? LIST_MANY_MATCHING_AFTER : LIST_FEW_MATCHING_AFTER)
+                  : (page->totalCapped ? LIST_MANY_MATCHING : LIST_FEW_MATCHING);
+  return ReadRows(connection, Run(connection, statement, listing, true), page, error);
 }
 
 // Unfiltered (model empty) or one model's: the total from the kept

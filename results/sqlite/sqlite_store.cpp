@@ -74,6 +74,11 @@ const char* const STATEMENT_SQL[STATEMENT_COUNT] = {
     "?41, ?42, ?43, ?44, ?45, ?46, ?47, ?48, ?49, ?50)",
     "SELECT bin, n FROM speed_bins UNION ALL"
     " SELECT -1, coalesce(sum(n), 0) FROM speed_counts WHERE average_ms > ?1 AND average_ms <= ?2",
+    "SELECT id, " QM_RECORD_TEXT_COLUMNS
+    ", average_ms FROM results WHERE id IN (SELECT rowid FROM result_search WHERE result_search MATCH ?1)"
+    " AND (average_ms, id) > (?2, ?3) ORDER BY average_ms, id LIMIT ?4",
+    QM_PAGE_OF("SELECT id FROM results INDEXED BY results_by_speed_key WHERE (average_ms, id) > (?2, ?3)"
+               " AND instr(search_key, ?1) > 0 ORDER BY average_ms, id LIMIT ?4"),
 };
 
 struct Connection {
@@ -395,15 +400,24 @@ StoreStatus Search(Connection* connection, const ResultQuery& query, ResultPage*
     all = sqlite3_column_int64(count.statement, 0);
   }
   // Reading the matches through the index costs a row each; walking the
-  // speed order costs about all / matches entries per result shown. The
-  // cheaper one is taken.
-  const double walked = static_cast<double>(query.offset + query.limit) * static_cast<double>(all) /
+  // speed order costs about all / matches entries per result shown, from
+  // the first or from the result the page follows. The cheaper one is taken.
+  const int64_t skipped = query.after ? 0 : query.offset;
+  const double walked = static_cast<double>(skipped + query.limit) * static_cast<double>(all) /
                         static_cast<double>(std::max<int64_t>(matches, 1));
   const bool walk = matches > 0 && walked < static_cast<double>(matches);
-  Use list(connection, walk ? LIST_MANY_MATCHING : LIST_FEW_MATCHING);
+  const StoreStatement statement = query.after ? (walk ? LIST_MANY_MATCHING_AFTER : LIST_FEW_MATCHING_AFTER)
+                                               : (walk ? LIST_MANY_MATCHING : LIST_FEW_MATCHING);
+  Use list(connection, statement);
   list.text(1, walk ? query.text : phrase);
-  list.integer(2, query.limit);
-  list.integer(3, query.offset);
+  if (query.after) {
+    list.integer(2, query.afterAverageMs);
+    list.integer(3, query.afterId);
+    list.integer(4, query.limit);
+  } else {
+    list.integer(2, query.limit);
+    list.integer(3, query.offset);
+  }
   return ReadRows(connection, list, page, error);
 }
 

@@ -322,6 +322,8 @@ TEST_P(Board, BadRequestsGetClearAnswers) {
       {"/?page=2&after=900-x", 400, false},
       {"/?page=2&after=900-7", 200, false},
       {"/api/results?q=%C3%A9a", 400, true},
+      {"/api/results?after=900", 400, true},
+      {"/api/results?q=abc&after=900-7", 200, true},
       {"/nothing/here", 404, false},
   };
   for (const auto& c : cases) {

@@ -237,17 +237,34 @@ TEST_P(Store, SearchesMatchWhatReadingEveryResultWouldFind) {
        {"samsung", "SSD 98", "%_s", "\"q\"", "\xc3\xa9\xe2\x84\xa2", "intel", "zzz", "970\nintel", "ryzen"}) {
     SCOPED_TRACE(text);
     std::vector<int64_t> expected;
+    std::vector<const ResultRecord*> matched;
     for (const ResultRecord& r : records)
-      if ((lower(r.driveModel) + "\n" + lower(r.processor)).find(lower(text)) != std::string::npos)
+      if ((lower(r.driveModel) + "\n" + lower(r.processor)).find(lower(text)) != std::string::npos) {
         expected.push_back(r.id);
+        matched.push_back(&r);
+      }
     const int64_t matches = static_cast<int64_t>(expected.size());
-    for (int64_t offset : {int64_t{0}, int64_t{777}}) {
+    for (int64_t offset : {int64_t{0}, int64_t{50}, int64_t{777}}) {
       ResultPage page = List(text, "", offset, 50);
       EXPECT_EQ(page.total, std::min(matches, SEARCH_TOTAL_CAP));
       EXPECT_EQ(page.totalCapped, matches > SEARCH_TOTAL_CAP);
       std::vector<int64_t> want;
       for (int64_t i = offset; i < std::min(matches, offset + 50); ++i) want.push_back(expected[i]);
       EXPECT_EQ(Ids(page), want) << "offset " << offset;
+      // The same page entered after the result before it (for the texts the
+      // index serves, the only ones the board searches for).
+      if (offset == 0 || offset > matches || !IndexServesSearch(text)) continue;
+      ResultQuery after;
+      after.text = text;
+      after.limit = 50;
+      after.after = true;
+      after.afterAverageMs = matched[offset - 1]->averageMs;
+      after.afterId = matched[offset - 1]->id;
+      ResultPage followed;
+      ASSERT_EQ(ListResults(store, after, &followed), StoreStatus::Ok) << StoreError(store);
+      EXPECT_EQ(Ids(followed), want) << "after the result at " << offset - 1;
+      EXPECT_EQ(followed.total, page.total);
+      EXPECT_EQ(followed.totalCapped, page.totalCapped);
     }
   }
 }

@@ -113,6 +113,16 @@ TEST(Leaderboard, EachReferenceOnOnePageInSpeedOrder) {
   EXPECT_TRUE(ReferencesOnPage(empty).empty());
 }
 
+// A search's next page follows its last result, as the plain listing's does.
+TEST(Pages, SearchPagesLinkOnAfterTheirLastResult) {
+  LeaderboardView search;
+  search.searchText = "samsung";
+  search.page.total = 3 * LEADERBOARD_PAGE_SIZE;
+  search.page.results = {Result(4, 700, "Samsung A"), Result(9, 800, "Samsung B")};
+  const std::string html = LeaderboardPage(search);
+  EXPECT_NE(html.find("page=2&amp;after=800-9\">Slower"), std::string::npos) << html;
+}
+
 TEST(Distribution, PercentAndHistogram) {
   const std::vector<SpeedCount> speeds = {{0.5, 1}, {1.0, 2}, {3.0, 1}};
   EXPECT_EQ(FasterThanPercent(StandingAmong(1.0, speeds)), 25);  // equal speeds are not beaten
