@@ -134,7 +134,7 @@ ResultStore* OpenResultStore(const std::string& url, const StoreOptions& options
       *error = "there is no database at " + path;
       return nullptr;
     }
-    db = OpenSqliteDatabase(path, options.lockWaitMs, error);
+    db = OpenSqliteDatabase(path, options, error);
   } else if (std::any_of(std::begin(POSTGRES_PREFIXES), std::end(POSTGRES_PREFIXES),
                          [&](std::string_view prefix) { return url.substr(0, prefix.size()) == prefix; })) {
     backend = &POSTGRES_BACKEND;

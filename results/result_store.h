@@ -32,6 +32,10 @@ struct StoreOptions {
   // delete) set it, so a mistyped SQLite path is an error rather than a new,
   // empty board.
   bool mustExist = false;
+  // SQLite's page cache per connection, in MB; 0: SQLite's own (2 MB). The
+  // import commands take a large one: a big board's indexes take rows at
+  // scattered places, and each page missing from the cache is a read.
+  int64_t cacheMb = 0;
 };
 ResultStore* OpenResultStore(const std::string& url, const StoreOptions& options, std::string* error);
 void CloseResultStore(ResultStore* store);

@@ -168,7 +168,7 @@ constexpr size_t MODEL_COUNTS_BATCH = 50;
   " validation_file " BYTES " NOT NULL);"
 
 // Each returns the backend's database, or nullptr with *error set.
-void* OpenSqliteDatabase(const std::string& path, int64_t lockWaitMs, std::string* error);
+void* OpenSqliteDatabase(const std::string& path, const StoreOptions& options, std::string* error);
 void* OpenPostgresDatabase(const std::string& uri, int64_t lockWaitMs, std::string* error);
 extern const StoreBackend SQLITE_BACKEND;
 extern const StoreBackend POSTGRES_BACKEND;

@@ -91,14 +91,14 @@ void CloseConnection(Connection* connection);
 
 struct Database {
   std::string path;
-  int64_t lockWaitMs = 30000;
+  StoreOptions options;
   ConnectionPool<Connection> pool;
   // This process's writers take turns here; uploads share commits.
   CommitGroup writers;
 };
 
 std::chrono::milliseconds LockWait(const Database* database) {
-  return std::chrono::milliseconds(database->lockWaitMs);
+  return std::chrono::milliseconds(database->options.lockWaitMs);
 }
 
 // What a write of its own takes: a pooled connection, then this process's
@@ -169,7 +169,8 @@ bool Migrate(sqlite3* db, std::string* error) {
   return ok && Execute(db, "COMMIT", error);
 }
 
-Connection* OpenConnection(const std::string& path, bool migrate, int64_t lockWaitMs, std::string* error) {
+Connection* OpenConnection(const std::string& path, bool migrate, const StoreOptions& options,
+                           std::string* error) {
   auto* connection = new Connection;
   const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
   if (sqlite3_open_v2(path.c_str(), &connection->db, flags, nullptr) != SQLITE_OK) {
@@ -177,12 +178,15 @@ Connection* OpenConnection(const std::string& path, bool migrate, int64_t lockWa
     CloseConnection(connection);
     return nullptr;
   }
-  sqlite3_busy_timeout(connection->db, static_cast<int>(std::min<int64_t>(lockWaitMs, INT32_MAX)));
+  sqlite3_busy_timeout(connection->db, static_cast<int>(std::min<int64_t>(options.lockWaitMs, INT32_MAX)));
   bool ok = Execute(connection->db, "PRAGMA journal_mode = WAL", error) &&
             // FULL: each commit is on the disk before the upload is
             // answered, so a power cut cannot take back a 201 (NORMAL would
             // lose the last commits).
             Execute(connection->db, "PRAGMA synchronous = FULL", error) &&
+            (options.cacheMb <= 0 ||
+             Execute(connection->db,
+                     ("PRAGMA cache_size = -" + std::to_string(options.cacheMb * 1024)).c_str(), error)) &&
             (!migrate || Migrate(connection->db, error));
   for (int i = 0; ok && i < STATEMENT_COUNT; ++i) {
     ok = sqlite3_prepare_v2(connection->db, STATEMENT_SQL[i], -1, &connection->statements[i], nullptr) ==
@@ -619,21 +623,21 @@ StoreStatus Remove(void* db, int64_t id, std::string* error) {
 
 }  // namespace
 
-void* OpenSqliteDatabase(const std::string& path, int64_t lockWaitMs, std::string* error) {
+void* OpenSqliteDatabase(const std::string& path, const StoreOptions& options, std::string* error) {
   if (path.empty()) {
     *error = "sqlite: needs a file path (sqlite:PATH)";
     return nullptr;
   }
-  Connection* first = OpenConnection(path, true, lockWaitMs, error);
+  Connection* first = OpenConnection(path, true, options, error);
   if (first == nullptr) return nullptr;
   auto* database = new Database;
   // Connections opened later find the same file even if the current folder changes.
   char* absolute = realpath(path.c_str(), nullptr);
   database->path = absolute != nullptr ? absolute : path;
   std::free(absolute);
-  database->lockWaitMs = lockWaitMs;
+  database->options = options;
   database->pool.open = [database](std::string* openError) {
-    return OpenConnection(database->path, false, database->lockWaitMs, openError);
+    return OpenConnection(database->path, false, database->options, openError);
   };
   database->pool.close = CloseConnection;
   // A connection opened while the disk was read-only stays read-only: it
