@@ -36,6 +36,9 @@ struct ResultQuery {
   bool after = false;
   int64_t afterAverageMs = 0;
   int64_t afterId = 0;
+  // The search is known to match more than SEARCH_TOTAL_CAP results (the
+  // store noted it lately): the page says so without counting them again.
+  bool knownCapped = false;
 };
 
 // A search counts its matches up to this many and says "more than" beyond.

@@ -9,6 +9,7 @@
 #include <map>
 #include <mutex>
 
+#include "results/capped_searches.h"
 #include "results/speed_bins.h"
 #include "results/store_backend.h"
 #include "results/utc_now.h"
@@ -28,6 +29,7 @@ struct qm::ResultStore {
   // them rather than read the same speeds too.
   std::mutex figuresMutex;
   std::map<std::string, KeptFigures> figures;
+  CappedSearches cappedSearches;
 };
 
 namespace qm {
@@ -197,8 +199,13 @@ StoreStatus ListResults(ResultStore* store, const ResultQuery& query, ResultPage
   folded.limit = std::clamp<int64_t>(query.limit, 0, 1000);
   page->total = 0;
   page->results.clear();
+  const std::string search = SearchKey(folded.text, folded.driveModel);
+  folded.knownCapped = !folded.text.empty() && KnownCapped(&store->cappedSearches, search);
   std::string error;
-  return Noted(store, store->backend->list(store->db, folded, page, &error), error);
+  const StoreStatus status = store->backend->list(store->db, folded, page, &error);
+  if (status == StoreStatus::Ok && page->totalCapped && !folded.knownCapped)
+    NoteCapped(&store->cappedSearches, search);
+  return Noted(store, status, error);
 }
 
 namespace {
@@ -390,6 +397,7 @@ StoreStatus DeleteResult(ResultStore* store, int64_t id) {
     // of the model has changed: they are all read again.
     std::lock_guard<std::mutex> lock(store->figuresMutex);
     store->figures.clear();
+    ForgetCapped(&store->cappedSearches);
   }
   return Noted(store, status, error);
 }

@@ -360,12 +360,15 @@ StoreStatus ReadRows(PGconn* connection, const Result& rows, ResultPage* page, s
 }
 
 StoreStatus Search(PGconn* connection, const ResultQuery& query, ResultPage* page, std::string* error) {
-  Parameters count;
-  count.text(ContainsPattern(query.text));
-  count.integer(SEARCH_TOTAL_CAP + 1);
-  Result counted = Run(connection, COUNT_MATCHING, count, true);
-  if (!Succeeded(counted, PGRES_TUPLES_OK)) return Failure(connection, "counting results", error);
-  const int64_t matches = IntegerValue(counted, 0, 0);
+  int64_t matches = SEARCH_TOTAL_CAP + 1;
+  if (!query.knownCapped) {
+    Parameters count;
+    count.text(ContainsPattern(query.text));
+    count.integer(SEARCH_TOTAL_CAP + 1);
+    Result counted = Run(connection, COUNT_MATCHING, count, true);
+    if (!Succeeded(counted, PGRES_TUPLES_OK)) return Failure(connection, "counting results", error);
+    matches = IntegerValue(counted, 0, 0);
+  }
   page->totalCapped = matches > SEARCH_TOTAL_CAP;
   page->total = std::min(matches, SEARCH_TOTAL_CAP);
   Parameters listing;

@@ -387,8 +387,8 @@ StoreStatus ReadRows(Connection* connection, Use& list, ResultPage* page, std::s
 
 StoreStatus Search(Connection* connection, const ResultQuery& query, ResultPage* page, std::string* error) {
   const std::string phrase = Phrase(query.text);
-  int64_t matches = 0;
-  {
+  int64_t matches = SEARCH_TOTAL_CAP + 1;
+  if (!query.knownCapped) {
     Use count(connection, COUNT_MATCHING);
     count.text(1, phrase);
     count.integer(2, SEARCH_TOTAL_CAP + 1);

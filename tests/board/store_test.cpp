@@ -280,6 +280,28 @@ TEST_P(Store, ADeletedResultLeavesTheSearch) {
   EXPECT_EQ(left.results[0].driveModel, "Gone Drive Too");
 }
 
+// A text over the cap is not counted again on its next pages; a delete
+// brings the exact count back at once.
+TEST_P(Store, ASearchOverTheCapKeepsSayingSoUntilADelete) {
+  std::vector<ResultRecord> many;
+  for (int64_t n = 0; n <= SEARCH_TOTAL_CAP; ++n)
+    many.push_back(Record("cap" + std::to_string(n), 1000 + n, "Capped Drive"));
+  std::vector<StoreStatus> statuses;
+  ASSERT_EQ(AddResults(store, &many, &statuses), StoreStatus::Ok) << StoreError(store);
+  std::vector<int64_t> expected;  // the page after the 100 fastest
+  for (size_t n = 100; n < 150; ++n) expected.push_back(many[n].id);
+  for (int round = 0; round < 2; ++round) {
+    const ResultPage page = List("capped", "", 100);
+    EXPECT_TRUE(page.totalCapped) << "round " << round;
+    EXPECT_EQ(page.total, SEARCH_TOTAL_CAP);
+    EXPECT_EQ(Ids(page), expected);
+  }
+  ASSERT_EQ(DeleteResult(store, many[0].id), StoreStatus::Ok);
+  const ResultPage exact = List("capped");
+  EXPECT_FALSE(exact.totalCapped);
+  EXPECT_EQ(exact.total, SEARCH_TOTAL_CAP);
+}
+
 // The sender's and the operator's delete: the result leaves the listing,
 // its count, the drive figures and the speeds at once, and the same report
 // sent again gets an id never given before, even where the deleted one was
