@@ -10,6 +10,7 @@
 #include <mutex>
 
 #include "results/capped_searches.h"
+#include "results/page_starts.h"
 #include "results/speed_bins.h"
 #include "results/store_backend.h"
 #include "results/utc_now.h"
@@ -30,6 +31,7 @@ struct qm::ResultStore {
   std::mutex figuresMutex;
   std::map<std::string, KeptFigures> figures;
   CappedSearches cappedSearches;
+  PageStarts pageStarts;
 };
 
 namespace qm {
@@ -192,6 +194,36 @@ StoreStatus GetResult(ResultStore* store, int64_t id, ResultRecord* record) {
   return Noted(store, store->backend->get(store->db, id, record, &error), error);
 }
 
+namespace {
+
+// A deep page of a ranking: entered after its kept start while the ranking
+// still has the count it was found at, else found by offset, one result
+// early, so that its start can be kept.
+StoreStatus ListDeepPage(ResultStore* store, const ResultQuery& query, ResultPage* page, std::string* error) {
+  const std::string key = PageKey(query.driveModel, query.offset);
+  PageStart start;
+  if (FindPageStart(&store->pageStarts, key, &start)) {
+    ResultQuery entered = query;
+    entered.after = true;
+    entered.afterAverageMs = start.averageMs;
+    entered.afterId = start.id;
+    const StoreStatus status = store->backend->list(store->db, entered, page, error);
+    if (status != StoreStatus::Ok || page->total == start.total) return status;
+    page->results.clear();
+  }
+  ResultQuery early = query;
+  early.offset = query.offset - 1;
+  early.limit = query.limit + 1;
+  const StoreStatus status = store->backend->list(store->db, early, page, error);
+  if (status != StoreStatus::Ok || page->results.empty()) return status;
+  const ResultRecord& before = page->results.front();
+  NotePageStart(&store->pageStarts, key, PageStart{page->total, before.averageMs, before.id, {}});
+  page->results.erase(page->results.begin());
+  return StoreStatus::Ok;
+}
+
+}  // namespace
+
 StoreStatus ListResults(ResultStore* store, const ResultQuery& query, ResultPage* page) {
   ResultQuery folded = query;
   folded.text = FoldedText(query.text);
@@ -199,9 +231,11 @@ StoreStatus ListResults(ResultStore* store, const ResultQuery& query, ResultPage
   folded.limit = std::clamp<int64_t>(query.limit, 0, 1000);
   page->total = 0;
   page->results.clear();
+  std::string error;
+  if (folded.text.empty() && !folded.after && folded.offset >= DEEP_PAGE_OFFSET && folded.limit > 0)
+    return Noted(store, ListDeepPage(store, folded, page, &error), error);
   const std::string search = SearchKey(folded.text, folded.driveModel);
   folded.knownCapped = !folded.text.empty() && KnownCapped(&store->cappedSearches, search);
-  std::string error;
   const StoreStatus status = store->backend->list(store->db, folded, page, &error);
   if (status == StoreStatus::Ok && page->totalCapped && !folded.knownCapped)
     NoteCapped(&store->cappedSearches, search);
@@ -398,6 +432,7 @@ StoreStatus DeleteResult(ResultStore* store, int64_t id) {
     std::lock_guard<std::mutex> lock(store->figuresMutex);
     store->figures.clear();
     ForgetCapped(&store->cappedSearches);
+    ForgetPageStarts(&store->pageStarts);
   }
   return Noted(store, status, error);
 }

@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "results/page_starts.h"
 #include "results/pages/result_page.h"
 #include "results/postgres/postgres_schema.h"
 #include "results/result_store.h"
@@ -300,6 +301,33 @@ TEST_P(Store, ASearchOverTheCapKeepsSayingSoUntilADelete) {
   const ResultPage exact = List("capped");
   EXPECT_FALSE(exact.totalCapped);
   EXPECT_EQ(exact.total, SEARCH_TOTAL_CAP);
+}
+
+// A deep page found once is entered at its start afterwards; a result
+// that arrives or leaves moves it, as offsets would.
+TEST_P(Store, ADeepPageIsTheSameWhetherFoundOrEnteredAtItsKeptStart) {
+  std::vector<ResultRecord> many;
+  for (int64_t n = 0; n < DEEP_PAGE_OFFSET + 60; ++n)
+    many.push_back(Record("deep" + std::to_string(n), 2000 + 2 * n, n % 2 ? "Deep A" : "Deep B"));
+  std::vector<StoreStatus> statuses;
+  ASSERT_EQ(AddResults(store, &many, &statuses), StoreStatus::Ok) << StoreError(store);
+  const auto ids = [&many](size_t from, size_t to) {
+    std::vector<int64_t> wanted;
+    for (size_t n = from; n < to; ++n) wanted.push_back(many[n].id);
+    return wanted;
+  };
+  const int64_t deep = DEEP_PAGE_OFFSET;
+  for (int round = 0; round < 2; ++round) EXPECT_EQ(Ids(List("", "", deep)), ids(deep, deep + 50)) << round;
+
+  const int64_t fastest = Add(Record("deep-fastest", 1000, "Deep B"));
+  std::vector<int64_t> shifted = {fastest};  // every result one place slower
+  const std::vector<int64_t> rest = ids(0, deep + 60);
+  shifted.insert(shifted.end(), rest.begin(), rest.end());
+  const std::vector<int64_t> wanted(shifted.begin() + deep, shifted.begin() + deep + 50);
+  EXPECT_EQ(Ids(List("", "", deep)), wanted) << "after an arrival";
+  ASSERT_EQ(DeleteResult(store, fastest), StoreStatus::Ok);
+  EXPECT_EQ(Ids(List("", "", deep)), ids(deep, deep + 50)) << "after a delete";
+  EXPECT_TRUE(List("", "", deep + 100).results.empty()) << "past the end";
 }
 
 // The sender's and the operator's delete: the result leaves the listing,
