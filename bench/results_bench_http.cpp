@@ -96,7 +96,7 @@ double FirstAnswerMs(int port, const std::string& path) {
   httplib::Client client("127.0.0.1", port);
   client.set_read_timeout(WAIT_SECONDS);
   const auto start = std::chrono::steady_clock::now();
-  client.Get(path.c_str());
+  client.Get(path);
   return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
@@ -155,7 +155,7 @@ bool DownloadBench(const BenchBackend& backend, int port, const std::string& pat
   client.set_read_timeout(600);
   int64_t bytes = 0, lines = 0;
   const auto start = std::chrono::steady_clock::now();
-  auto res = client.Get(path.c_str(), [&](const char* data, size_t length) {
+  auto res = client.Get(path, [&](const char* data, size_t length) {
     bytes += static_cast<int64_t>(length);
     lines += std::count(data, data + length, '\n');
     return true;
