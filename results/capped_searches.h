@@ -5,23 +5,17 @@
 // counted again; a delete in this process forgets them all at once.
 #pragma once
 
-#include <chrono>
-#include <mutex>
 #include <string>
-#include <unordered_map>
+
+#include "results/kept_for_a_minute.h"
 
 namespace qm {
 
-struct CappedSearches {
-  std::mutex mutex;
-  std::unordered_map<std::string, std::chrono::steady_clock::time_point> noted;
-};
+using CappedSearches = KeptForAMinute<bool>;
 
 // The key of a search: its folded text and drive model.
-std::string SearchKey(const std::string& text, const std::string& driveModel);
-
-bool KnownCapped(CappedSearches* searches, const std::string& key);
-void NoteCapped(CappedSearches* searches, const std::string& key);
-void ForgetCapped(CappedSearches* searches);
+inline std::string SearchKey(const std::string& text, const std::string& driveModel) {
+  return text + '\0' + driveModel;
+}
 
 }  // namespace qm

@@ -6,11 +6,10 @@
 // found at, for a minute at most; a delete in this process forgets all.
 #pragma once
 
-#include <chrono>
 #include <cstdint>
-#include <mutex>
 #include <string>
-#include <unordered_map>
+
+#include "results/kept_for_a_minute.h"
 
 namespace qm {
 
@@ -21,18 +20,12 @@ struct PageStart {
   int64_t total = 0;  // the ranking's count when it was found
   int64_t averageMs = 0;
   int64_t id = 0;
-  std::chrono::steady_clock::time_point noted;
 };
 
-struct PageStarts {
-  std::mutex mutex;
-  std::unordered_map<std::string, PageStart> kept;  // by drive model ("" for all) and offset
-};
+using PageStarts = KeptForAMinute<PageStart>;  // by drive model ("" for all) and offset
 
-std::string PageKey(const std::string& driveModel, int64_t offset);
-
-bool FindPageStart(PageStarts* starts, const std::string& key, PageStart* start);
-void NotePageStart(PageStarts* starts, const std::string& key, PageStart start);
-void ForgetPageStarts(PageStarts* starts);
+inline std::string PageKey(const std::string& driveModel, int64_t offset) {
+  return driveModel + '\0' + std::to_string(offset);
+}
 
 }  // namespace qm

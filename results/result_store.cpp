@@ -202,7 +202,7 @@ namespace {
 StoreStatus ListDeepPage(ResultStore* store, const ResultQuery& query, ResultPage* page, std::string* error) {
   const std::string key = PageKey(query.driveModel, query.offset);
   PageStart start;
-  if (FindPageStart(&store->pageStarts, key, &start)) {
+  if (FindKept(&store->pageStarts, key, &start)) {
     ResultQuery entered = query;
     entered.after = true;
     entered.afterAverageMs = start.averageMs;
@@ -217,7 +217,7 @@ StoreStatus ListDeepPage(ResultStore* store, const ResultQuery& query, ResultPag
   const StoreStatus status = store->backend->list(store->db, early, page, error);
   if (status != StoreStatus::Ok || page->results.empty()) return status;
   const ResultRecord& before = page->results.front();
-  NotePageStart(&store->pageStarts, key, PageStart{page->total, before.averageMs, before.id, {}});
+  Keep(&store->pageStarts, key, PageStart{page->total, before.averageMs, before.id});
   page->results.erase(page->results.begin());
   return StoreStatus::Ok;
 }
@@ -235,10 +235,11 @@ StoreStatus ListResults(ResultStore* store, const ResultQuery& query, ResultPage
   if (folded.text.empty() && !folded.after && folded.offset >= DEEP_PAGE_OFFSET && folded.limit > 0)
     return Noted(store, ListDeepPage(store, folded, page, &error), error);
   const std::string search = SearchKey(folded.text, folded.driveModel);
-  folded.knownCapped = !folded.text.empty() && KnownCapped(&store->cappedSearches, search);
+  bool capped = false;
+  folded.knownCapped = !folded.text.empty() && FindKept(&store->cappedSearches, search, &capped);
   const StoreStatus status = store->backend->list(store->db, folded, page, &error);
   if (status == StoreStatus::Ok && page->totalCapped && !folded.knownCapped)
-    NoteCapped(&store->cappedSearches, search);
+    Keep(&store->cappedSearches, search, true);
   return Noted(store, status, error);
 }
 
@@ -431,8 +432,8 @@ StoreStatus DeleteResult(ResultStore* store, int64_t id) {
     // of the model has changed: they are all read again.
     std::lock_guard<std::mutex> lock(store->figuresMutex);
     store->figures.clear();
-    ForgetCapped(&store->cappedSearches);
-    ForgetPageStarts(&store->pageStarts);
+    ForgetKept(&store->cappedSearches);
+    ForgetKept(&store->pageStarts);
   }
   return Noted(store, status, error);
 }
