@@ -47,6 +47,28 @@ const std::string RECOUNT_STEP =
     " UPDATE drive_counts SET n = n - 1, changes = changes + 1 WHERE drive_model = old.drive_model;"
     " DELETE FROM drive_counts WHERE drive_model = old.drive_model AND n <= 0; END;";
 
+// 9: a search key follows its drive model and processor when an operator
+// mends them by hand (lower() folds ASCII only, as the board does). And a
+// writer of many rows puts off their search index to the end of its
+// transaction: FTS5 writes the terms it holds to disk at each statement's
+// savepoint, a segment and a merge for every row, where one statement for
+// all of them writes one. While search_index_deferred has its row (only
+// inside such a transaction), the insert trigger notes the new ids instead.
+const char* const SEARCH_KEY_STEP =
+    "CREATE TRIGGER results_search_key_mended AFTER UPDATE OF drive_model, processor ON results"
+    " WHEN old.drive_model IS NOT new.drive_model OR old.processor IS NOT new.processor BEGIN"
+    " UPDATE results SET search_key = lower(new.drive_model) || char(10) || lower(new.processor)"
+    "  WHERE id = new.id; END;"
+    "CREATE TABLE search_index_deferred (deferred INTEGER NOT NULL);"
+    "CREATE TABLE search_index_pending (id INTEGER PRIMARY KEY);"
+    "DROP TRIGGER result_search_added;"
+    "CREATE TRIGGER result_search_added AFTER INSERT ON results"
+    " WHEN NOT EXISTS (SELECT 1 FROM search_index_deferred) BEGIN"
+    " INSERT INTO result_search (rowid, search_key) VALUES (new.id, new.search_key); END;"
+    "CREATE TRIGGER result_search_deferred AFTER INSERT ON results"
+    " WHEN EXISTS (SELECT 1 FROM search_index_deferred) BEGIN"
+    " INSERT INTO search_index_pending VALUES (new.id); END;";
+
 }  // namespace
 
 const char* const SQLITE_MIGRATIONS[SQLITE_SCHEMA_VERSION] = {
@@ -109,6 +131,7 @@ const char* const SQLITE_MIGRATIONS[SQLITE_SCHEMA_VERSION] = {
     " BEGIN UPDATE highest_deleted_id SET n = max(n, OLD.id); END;",
     SPEED_BINS_STEP.c_str(),
     RECOUNT_STEP.c_str(),
+    SEARCH_KEY_STEP,
 };
 
 }  // namespace qm

@@ -4,7 +4,7 @@
 
 namespace qm {
 
-constexpr int SQLITE_SCHEMA_VERSION = 8;
+constexpr int SQLITE_SCHEMA_VERSION = 9;
 extern const char* const SQLITE_MIGRATIONS[SQLITE_SCHEMA_VERSION];
 
 }  // namespace qm

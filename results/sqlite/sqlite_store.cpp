@@ -311,6 +311,21 @@ bool RunWrite(Connection* connection, GroupedWrite* write) {
   return Run(connection, "RELEASE upload", "keeping an upload", &write->error);
 }
 
+// SQLite has rolled back the whole transaction itself after some errors.
+void RollBackIfOpen(sqlite3* db) {
+  std::string ignored;
+  if (sqlite3_get_autocommit(db) == 0) Execute(db, "ROLLBACK", &ignored);
+}
+
+// A transaction that adds rows defers their search index and indexes them
+// all in its last statements: one FTS5 segment for the lot rather than one
+// for each row (the schema's insert trigger says why).
+constexpr const char* DEFER_SEARCH_INDEX = "INSERT INTO search_index_deferred VALUES (1)";
+constexpr const char* INDEX_DEFERRED_ROWS =
+    "INSERT INTO result_search (rowid, search_key)"
+    " SELECT id, search_key FROM results WHERE id IN (SELECT id FROM search_index_pending);"
+    "DELETE FROM search_index_pending; DELETE FROM search_index_deferred";
+
 // The group's commit: none of its writes is Ok before COMMIT has returned,
 // so none is answered before it is on the disk; a failed commit fails all.
 void CommitWrites(Database* database, GroupedWrite* const* writes, size_t count) {
@@ -319,16 +334,20 @@ void CommitWrites(Database* database, GroupedWrite* const* writes, size_t count)
   if (lease.connection == nullptr) return FailGroup(writes, count, error);
   Connection* connection = lease.connection;
   if (!Run(connection, "BEGIN IMMEDIATE", "starting a write", &error)) return FailGroup(writes, count, error);
+  if (!Run(connection, DEFER_SEARCH_INDEX, "starting a write", &error)) {
+    RollBackIfOpen(connection->db);
+    return FailGroup(writes, count, error);
+  }
   for (size_t w = 0; w < count; ++w) {
     if (RunWrite(connection, writes[w])) continue;
     error = writes[w]->error;
-    std::string ignored;
-    if (sqlite3_get_autocommit(connection->db) == 0) Execute(connection->db, "ROLLBACK", &ignored);
+    RollBackIfOpen(connection->db);
     return FailGroup(writes, count, error);
   }
-  if (Run(connection, "COMMIT", "committing results", &error)) return;
-  std::string ignored;
-  if (sqlite3_get_autocommit(connection->db) == 0) Execute(connection->db, "ROLLBACK", &ignored);
+  if (Run(connection, INDEX_DEFERRED_ROWS, "indexing results for search", &error) &&
+      Run(connection, "COMMIT", "committing results", &error))
+    return;
+  RollBackIfOpen(connection->db);
   FailGroup(writes, count, error);
 }
 
@@ -557,6 +576,10 @@ StoreStatus Restore(void* db, const ResultRecord* records, const std::string* ke
   if (!access.ready) return StoreStatus::Failed;
   Lease<Connection>& lease = access.lease;
   if (!Execute(lease.connection->db, "BEGIN IMMEDIATE", error)) return StoreStatus::Failed;
+  if (!Execute(lease.connection->db, DEFER_SEARCH_INDEX, error)) {
+    RollBackIfOpen(lease.connection->db);
+    return StoreStatus::Failed;
+  }
   for (size_t i = 0; i < count; ++i) {
     Use insert(lease.connection, RESTORE_RESULT);
     insert.integer(1, records[i].id);
@@ -569,12 +592,15 @@ StoreStatus Restore(void* db, const ResultRecord* records, const std::string* ke
     insert.text(19, records[i].deleteTokenSha256);
     if (sqlite3_step(insert.statement) != SQLITE_DONE) {
       const StoreStatus failed = Failure(lease.connection, "restoring a result", error);
-      std::string ignored;
-      Execute(lease.connection->db, "ROLLBACK", &ignored);
+      RollBackIfOpen(lease.connection->db);
       return failed;
     }
   }
-  return Execute(lease.connection->db, "COMMIT", error) ? StoreStatus::Ok : StoreStatus::Failed;
+  if (Execute(lease.connection->db, INDEX_DEFERRED_ROWS, error) &&
+      Execute(lease.connection->db, "COMMIT", error))
+    return StoreStatus::Ok;
+  RollBackIfOpen(lease.connection->db);
+  return StoreStatus::Failed;
 }
 
 // The online backup, all pages in one step: one read transaction, so the

@@ -54,31 +54,50 @@ exe_win=$(winepath -w "$exe" 2>/dev/null)
 folder_win=$(winepath -w "$folder" 2>/dev/null)
 
 # The driver asks for screenshots and keys on its standard output and waits
-# for a reply line on its standard input.
-pipes=$(mktemp -d)
-mkfifo "$pipes/to_driver" "$pipes/from_driver"
-cleanup+=("rm -rf '$pipes'")
-wine "$driver" "$scenario" "$exe_win" "$folder_win" <"$pipes/to_driver" >"$pipes/from_driver" 2>&1 &
-driver_pid=$!
-# Opened in the order the driver opens them, so neither side blocks.
-exec {to_driver}>"$pipes/to_driver" {from_driver}<"$pipes/from_driver"
-while IFS= read -r line <&"$from_driver"; do
-  line=${line%$'\r'}
-  case $line in
-    "SHOT "*)
-      name=${line#SHOT }
-      import -window root "$artifacts/$scenario-$name.png" 2>/dev/null
-      echo "     screenshot $artifacts/$scenario-$name.png"
-      echo ok >&"$to_driver"
-      ;;
-    "KEY "*)
-      xdotool key "${line#KEY }"
-      echo ok >&"$to_driver"
-      ;;
-    *) echo "$line" ;;
-  esac
-done
-exec {from_driver}<&- {to_driver}>&-
-wait "$driver_pid"
+# for a reply line on its standard input. Sets said when it said anything.
+play() {
+  local pipes line driver_pid status
+  pipes=$(mktemp -d)
+  mkfifo "$pipes/to_driver" "$pipes/from_driver"
+  wine "$driver" "$scenario" "$exe_win" "$folder_win" <"$pipes/to_driver" >"$pipes/from_driver" 2>&1 &
+  driver_pid=$!
+  # Opened in the order the driver opens them, so neither side blocks.
+  exec {to_driver}>"$pipes/to_driver" {from_driver}<"$pipes/from_driver"
+  said=0
+  while IFS= read -r line <&"$from_driver"; do
+    said=1
+    line=${line%$'\r'}
+    case $line in
+      "SHOT "*)
+        name=${line#SHOT }
+        import -window root "$artifacts/$scenario-$name.png" 2>/dev/null
+        echo "     screenshot $artifacts/$scenario-$name.png"
+        echo ok >&"$to_driver"
+        ;;
+      "KEY "*)
+        xdotool key "${line#KEY }"
+        echo ok >&"$to_driver"
+        ;;
+      *) echo "$line" ;;
+    esac
+  done
+  exec {from_driver}<&- {to_driver}>&-
+  wait "$driver_pid"
+  status=$?
+  rm -rf "$pipes"
+  return $status
+}
+
+play
 status=$?
+# A driver that failed without a word never reached its first step: Wine
+# did not start it (seen, rarely, on a busy machine). Once more, with
+# Wine's own errors shown; a driver that said anything is never run again.
+if [ "$status" != 0 ] && [ "$said" = 0 ]; then
+  echo "the driver exited with $status before its first word; once more, with Wine's errors shown"
+  pkill -f 'quillmark\.exe' 2>/dev/null
+  WINEDEBUG=err+all play
+  status=$?
+  if [ "$said" = 0 ]; then echo "the driver exited with $status before its first word"; fi
+fi
 exit $status
