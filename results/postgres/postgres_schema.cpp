@@ -68,6 +68,21 @@ const std::string RECOUNT_STEP =
     " WHEN (OLD.average_ms <> NEW.average_ms OR OLD.drive_model <> NEW.drive_model)"
     " EXECUTE FUNCTION results_recounted();";
 
+// 9: a search key follows its drive model and processor when an operator
+// mends them by hand, folded as the board folds them: ASCII only, where
+// lower() would fold more in most locales.
+const char* const SEARCH_KEY_STEP =
+    "CREATE FUNCTION results_search_key_mended() RETURNS trigger LANGUAGE plpgsql AS $$"
+    " BEGIN"
+    "  NEW.search_key := translate(NEW.drive_model || chr(10) || NEW.processor,"
+    "   'ABCDEFGHIJKLMNOPQRSTUVWXYZ', 'abcdefghijklmnopqrstuvwxyz');"
+    "  RETURN NEW;"
+    " END $$;"
+    "CREATE TRIGGER results_search_key_mended BEFORE UPDATE OF drive_model, processor ON results"
+    " FOR EACH ROW WHEN (OLD.drive_model IS DISTINCT FROM NEW.drive_model"
+    " OR OLD.processor IS DISTINCT FROM NEW.processor)"
+    " EXECUTE FUNCTION results_search_key_mended();";
+
 }  // namespace
 
 const char* const POSTGRES_MIGRATIONS[POSTGRES_SCHEMA_VERSION] = {
@@ -146,6 +161,7 @@ const char* const POSTGRES_MIGRATIONS[POSTGRES_SCHEMA_VERSION] = {
     "ALTER TABLE results ADD COLUMN delete_token_sha256 TEXT NOT NULL DEFAULT '';",
     SPEED_BINS_STEP.c_str(),
     RECOUNT_STEP.c_str(),
+    SEARCH_KEY_STEP,
 };
 
 }  // namespace qm

@@ -566,6 +566,29 @@ TEST_P(Store, KeptCountsFollowRowsChangedInPlace) {
   }
 }
 
+// Rows mended or added straight on the database are found by what they
+// now say, as the board's own writes are.
+TEST_P(Store, SearchFollowsRowsChangedOrAddedByHand) {
+  const int64_t model = Add(Record("m1", 900, "Old Model", "Some Cpu"));
+  const int64_t cpu = Add(Record("m2", 800, "Kept Model", "Old Cpu"));
+  RunSql(GetParam(), db.url,
+         "UPDATE results SET drive_model = 'MENDED Model \xc3\x84' WHERE id = " + std::to_string(model) +
+             ";"
+             "UPDATE results SET processor = 'New Cpu' WHERE id = " +
+             std::to_string(cpu) +
+             ";"
+             "CREATE TEMP TABLE copied AS SELECT * FROM results WHERE id = " +
+             std::to_string(cpu) +
+             ";"
+             "UPDATE copied SET id = 9999, report_sha256 = 'copied by hand';"
+             "INSERT INTO results SELECT * FROM copied");
+  EXPECT_EQ(List("old").total, 0);
+  EXPECT_EQ(Ids(List("mended model \xc3\x84")), (std::vector<int64_t>{model}));
+  EXPECT_EQ(List("model \xc3\xa4").total, 0);  // folded as the board folds: ASCII only
+  EXPECT_EQ(Ids(List("new cpu")), (std::vector<int64_t>{cpu, 9999}));
+  EXPECT_EQ(Ids(List("kept model")), (std::vector<int64_t>{cpu, 9999}));
+}
+
 TEST_P(Store, DrivesWithCountMedianBestAndWorst) {
   Add(Record("a1", 1000, "A"));
   Add(Record("a2", 2000, "A"));
