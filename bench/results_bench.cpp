@@ -11,6 +11,7 @@
 // QM_BENCH_BASE=DIR keeps the databases instead (DIR/kept.db, and the
 // PostgreSQL database qm_bench_kept), so a later run of part (d) finds its
 // base already written and fills only what is missing.
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -63,7 +64,9 @@ bool Fill(const BenchBackend& backend, int64_t count) {
     std::printf("%-8s cannot open %s: %s\n", backend.name.c_str(), backend.url.c_str(), error.c_str());
     return false;
   }
-  std::atomic<int64_t> next{0}, failed{0};
+  // A kept base is filled only up to count.
+  const int64_t stored = std::max<int64_t>(0, StoredResults(store));
+  std::atomic<int64_t> next{stored}, failed{0};
   const auto start = std::chrono::steady_clock::now();
   std::vector<std::thread> threads;
   threads.reserve(FILL_THREADS);
@@ -77,9 +80,10 @@ bool Fill(const BenchBackend& backend, int64_t count) {
   for (std::thread& thread : threads) thread.join();
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   CloseResultStore(store);
+  const int64_t filled = std::max<int64_t>(0, count - stored);
   std::printf("%-8s filled with %lld results in %.1f s (%.0f/s, %d threads), %lld failed\n",
-              backend.name.c_str(), static_cast<long long>(count), seconds,
-              static_cast<double>(count) / seconds, FILL_THREADS, static_cast<long long>(failed.load()));
+              backend.name.c_str(), static_cast<long long>(filled), seconds,
+              static_cast<double>(filled) / seconds, FILL_THREADS, static_cast<long long>(failed.load()));
   std::fflush(stdout);
   return failed == 0;
 }

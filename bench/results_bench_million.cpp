@@ -43,13 +43,16 @@ ResultRecord BaseRecord(int64_t n) {
   return r;
 }
 
-// How many results the store holds already (a kept base), or -1.
+}  // namespace
+
 int64_t StoredResults(ResultStore* store) {
   ResultQuery query;
   query.limit = 1;
   ResultPage page;
   return ListResults(store, query, &page) == StoreStatus::Ok ? page.total : -1;
 }
+
+namespace {
 
 // A board that has grown to a million has been vacuumed and analysed by
 // PostgreSQL's autovacuum long before; a base written in minutes has not.

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "results/result_store.h"
 #include "results_bench.h"
 
 namespace qm {
@@ -17,6 +18,9 @@ constexpr char POPULAR_MODEL[] = "Samsung SSD 970 EVO Plus 1TB";
 
 // Stores count results through AddResults, prints rows/s.
 bool FillThroughStore(const BenchBackend& backend, int64_t count);
+
+// How many results the store holds already (a kept base), or -1.
+int64_t StoredResults(ResultStore* store);
 
 // The addresses part (d) reads: the table plus a page after a
 // given result deep in the popular model, and the CSV.
