@@ -295,8 +295,20 @@ void FailGroup(GroupedWrite* const* writes, size_t count, const std::string& err
 // One caller's records in a savepoint of their own: a record that fails
 // takes back only its caller's records, never the rest of the group.
 // false when the transaction itself is lost (SQLite rolls back the whole
-// of it on a full disk or an I/O error).
-bool RunWrite(Connection* connection, GroupedWrite* write) {
+// of it on a full disk or an I/O error). A caller alone in its group needs
+// no savepoint: a failure takes back the transaction, which is all its own.
+// Without one, SQLite's journal of each statement's pages stays small enough
+// to be kept in memory, where a savepoint over a thousand imported records
+// grows it onto the disk: two writes for every page each statement changes.
+bool RunWrite(Connection* connection, GroupedWrite* write, bool alone) {
+  if (alone) {
+    for (size_t i = 0; i < write->count; ++i) {
+      write->statuses[i] = Insert(connection, write->records[i], write->keys[i], &write->error);
+      if (write->statuses[i] == StoreStatus::Failed) return false;
+    }
+    write->outcome = write->count == 1 ? write->statuses[0] : StoreStatus::Ok;
+    return true;
+  }
   if (!Run(connection, "SAVEPOINT upload", "starting an upload", &write->error)) return false;
   for (size_t i = 0; i < write->count; ++i) {
     write->statuses[i] = Insert(connection, write->records[i], write->keys[i], &write->error);
@@ -339,7 +351,7 @@ void CommitWrites(Database* database, GroupedWrite* const* writes, size_t count)
     return FailGroup(writes, count, error);
   }
   for (size_t w = 0; w < count; ++w) {
-    if (RunWrite(connection, writes[w])) continue;
+    if (RunWrite(connection, writes[w], count == 1)) continue;
     error = writes[w]->error;
     RollBackIfOpen(connection->db);
     return FailGroup(writes, count, error);
