@@ -285,21 +285,19 @@ bool StillConnected(PGconn* connection) {
 
 void Close(void* db) { delete static_cast<Database*>(db); }
 
-StoreStatus Insert(PGconn* connection, ResultRecord* record, const std::string& searchKey,
-                   std::string* error) {
+Parameters InsertParameters(const ResultRecord& record, const std::string& searchKey) {
   Parameters insert;
-  for (const std::string* text : RecordTexts(*record)) insert.text(*text);
-  insert.integer(record->averageMs);
-  insert.bytes(record->report);
-  insert.bytes(record->validationFile);
+  for (const std::string* text : RecordTexts(record)) insert.text(*text);
+  insert.integer(record.averageMs);
+  insert.bytes(record.report);
+  insert.bytes(record.validationFile);
   insert.text(searchKey);
-  insert.text(record->deleteTokenSha256);
-  Result added = Run(connection, INSERT_RESULT, insert);
-  if (!Succeeded(added, PGRES_TUPLES_OK)) return Failure(connection, "adding a result", error);
-  if (PQntuples(added.get()) == 1) {
-    record->id = IntegerValue(added, 0, 0);
-    return StoreStatus::Ok;
-  }
+  insert.text(record.deleteTokenSha256);
+  return insert;
+}
+
+// The id of a report stored already.
+StoreStatus FindDuplicate(PGconn* connection, ResultRecord* record, std::string* error) {
   Parameters find;
   find.text(record->reportSha256);
   Result found = Run(connection, FIND_BY_HASH, find);
@@ -309,6 +307,85 @@ StoreStatus Insert(PGconn* connection, ResultRecord* record, const std::string& 
   return StoreStatus::Duplicate;
 }
 
+StoreStatus Insert(PGconn* connection, ResultRecord* record, const std::string& searchKey,
+                   std::string* error) {
+  Result added = Run(connection, INSERT_RESULT, InsertParameters(*record, searchKey));
+  if (!Succeeded(added, PGRES_TUPLES_OK)) return Failure(connection, "adding a result", error);
+  if (PQntuples(added.get()) == 0) return FindDuplicate(connection, record, error);
+  record->id = IntegerValue(added, 0, 0);
+  return StoreStatus::Ok;
+}
+
+// Inserts sent this many at a time before their answers are read: enough
+// that the server never waits for the next, few enough that neither side's
+// socket buffer fills while the other is writing.
+constexpr size_t PIPELINE_WINDOW = 64;
+
+bool Failed(PGconn* connection, const std::string& what, std::string* error) {
+  Failure(connection, what, error);
+  return false;
+}
+
+// One statement's answer in a pipeline, and the end of it that follows.
+Result NextAnswer(PGconn* connection) {
+  Result answer(PQgetResult(connection), PQclear);
+  if (answer != nullptr && PQresultStatus(answer.get()) != PGRES_PIPELINE_SYNC)
+    Result(PQgetResult(connection), PQclear);
+  return answer;
+}
+
+// Sends records [first, end) in the pipeline and reads each answer up to the
+// window's sync. A report stored already gives Duplicate with no id yet.
+bool InsertWindow(PGconn* connection, ResultRecord* const* records, const std::string* keys, size_t first,
+                  size_t end, StoreStatus* statuses, std::string* error) {
+  bool ok = true;
+  for (size_t i = first; ok && i < end; ++i) {
+    const Parameters insert = InsertParameters(*records[i], keys[i]);
+    std::vector<const char*> values;
+    std::vector<int> lengths;
+    for (const std::string& value : insert.values) {
+      values.push_back(value.data());
+      lengths.push_back(static_cast<int>(value.size()));
+    }
+    ok = PQsendQueryPrepared(connection, STATEMENT_NAMES[INSERT_RESULT], static_cast<int>(values.size()),
+                             values.data(), lengths.data(), insert.formats.data(), 0) == 1;
+  }
+  if (!ok || PQpipelineSync(connection) != 1) return Failed(connection, "adding results", error);
+  for (size_t i = first; i < end; ++i) {
+    Result added = NextAnswer(connection);
+    if (added == nullptr) return Failed(connection, "adding results", error);
+    if (!ok) continue;  // the rest are aborted; read on to the sync
+    ok = Succeeded(added, PGRES_TUPLES_OK);
+    if (!ok) {
+      *error = "PostgreSQL: adding a result: " + std::string(PQresultErrorMessage(added.get()));
+      while (!error->empty() && error->back() == '\n') error->pop_back();
+    } else if (PQntuples(added.get()) == 1) {
+      records[i]->id = IntegerValue(added, 0, 0);
+      statuses[i] = StoreStatus::Ok;
+    } else {
+      statuses[i] = StoreStatus::Duplicate;
+    }
+  }
+  const Result synced(PQgetResult(connection), PQclear);
+  return Succeeded(synced, PGRES_PIPELINE_SYNC) ? ok : Failed(connection, "adding results", error);
+}
+
+// A batch's inserts in the open transaction, pipelined, then the ids of
+// reports that were stored already.
+bool InsertPipelined(PGconn* connection, ResultRecord* const* records, const std::string* keys, size_t count,
+                     StoreStatus* statuses, std::string* error) {
+  if (PQenterPipelineMode(connection) != 1) return Failed(connection, "adding results", error);
+  bool ok = true;
+  for (size_t first = 0; ok && first < count; first += PIPELINE_WINDOW)
+    ok = InsertWindow(connection, records, keys, first, std::min(count, first + PIPELINE_WINDOW), statuses,
+                      error);
+  if (PQexitPipelineMode(connection) != 1 && ok) ok = Failed(connection, "adding results", error);
+  for (size_t i = 0; ok && i < count; ++i)
+    if (statuses[i] == StoreStatus::Duplicate)
+      ok = FindDuplicate(connection, records[i], error) != StoreStatus::Failed;
+  return ok;
+}
+
 StoreStatus Add(void* db, ResultRecord* const* records, const std::string* keys, size_t count,
                 StoreStatus* statuses, std::string* error) {
   Lease<PGconn> lease(static_cast<Database*>(db)->pool, error);
@@ -316,13 +393,11 @@ StoreStatus Add(void* db, ResultRecord* const* records, const std::string* keys,
   if (count == 1) return statuses[0] = Insert(lease.connection, records[0], keys[0], error);
   // One commit for all: the server syncs its log once, not once per result.
   if (!Execute(lease.connection, "BEGIN", error)) return StoreStatus::Failed;
-  for (size_t i = 0; i < count; ++i) {
-    statuses[i] = Insert(lease.connection, records[i], keys[i], error);
-    if (statuses[i] == StoreStatus::Failed) {
-      std::string ignored;
-      Execute(lease.connection, "ROLLBACK", &ignored);
-      return StoreStatus::Failed;
-    }
+  if (!InsertPipelined(lease.connection, records, keys, count, statuses, error)) {
+    std::fill(statuses, statuses + count, StoreStatus::Failed);
+    std::string ignored;
+    Execute(lease.connection, "ROLLBACK", &ignored);
+    return StoreStatus::Failed;
   }
   return Execute(lease.connection, "COMMIT", error) ? StoreStatus::Ok : StoreStatus::Failed;
 }

@@ -157,9 +157,9 @@ TEST_P(Store, SeveralInOneTransactionAllOrNone) {
   EXPECT_EQ(List().total, 3);
 
   // One that the database refuses (an average of 0) takes the rest with it.
-  std::vector<ResultRecord> refused = {Record("c1", 900), Record("c2", 0)};
+  std::vector<ResultRecord> refused = {Record("c1", 900), Record("c2", 0), Record("c4", 900)};
   EXPECT_EQ(AddResults(store, &refused, &statuses), StoreStatus::Failed);
-  EXPECT_EQ(statuses, (std::vector<StoreStatus>{StoreStatus::Failed, StoreStatus::Failed}));
+  EXPECT_EQ(statuses, std::vector<StoreStatus>(3, StoreStatus::Failed));
   EXPECT_NE(StoreError(store), "");
   EXPECT_EQ(List().total, 3);
   ResultRecord single = Record("c3", 0);
