@@ -5,7 +5,7 @@
 
 namespace qm {
 
-constexpr int POSTGRES_SCHEMA_VERSION = 9;
+constexpr int POSTGRES_SCHEMA_VERSION = 10;
 extern const char* const POSTGRES_MIGRATIONS[POSTGRES_SCHEMA_VERSION];
 
 }  // namespace qm

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <map>
 #include <memory>
 
 #include "results/connection_pool.h"
@@ -316,74 +317,75 @@ StoreStatus Insert(PGconn* connection, ResultRecord* record, const std::string& 
   return StoreStatus::Ok;
 }
 
-// Inserts sent this many at a time before their answers are read: enough
-// that the server never waits for the next, few enough that neither side's
-// socket buffer fills while the other is writing.
-constexpr size_t PIPELINE_WINDOW = 64;
+// A batch's results go in statements of this many rows each: the server
+// parses, plans and fires the count triggers once per statement, where one
+// statement a row cost it most of an import's time.
+constexpr size_t ROWS_PER_INSERT = 64;
+constexpr int INSERT_COLUMNS = static_cast<int>(RECORD_TEXT_COUNT) + 5;
 
-bool Failed(PGconn* connection, const std::string& what, std::string* error) {
-  Failure(connection, what, error);
-  return false;
-}
-
-// One statement's answer in a pipeline, and the end of it that follows.
-Result NextAnswer(PGconn* connection) {
-  Result answer(PQgetResult(connection), PQclear);
-  if (answer != nullptr && PQresultStatus(answer.get()) != PGRES_PIPELINE_SYNC)
-    Result(PQgetResult(connection), PQclear);
-  return answer;
-}
-
-// Sends records [first, end) in the pipeline and reads each answer up to the
-// window's sync. A report stored already gives Duplicate with no id yet.
-bool InsertWindow(PGconn* connection, ResultRecord* const* records, const std::string* keys, size_t first,
-                  size_t end, StoreStatus* statuses, std::string* error) {
-  bool ok = true;
-  for (size_t i = first; ok && i < end; ++i) {
-    const Parameters insert = InsertParameters(*records[i], keys[i]);
-    std::vector<const char*> values;
-    std::vector<int> lengths;
-    for (const std::string& value : insert.values) {
-      values.push_back(value.data());
-      lengths.push_back(static_cast<int>(value.size()));
-    }
-    ok = PQsendQueryPrepared(connection, STATEMENT_NAMES[INSERT_RESULT], static_cast<int>(values.size()),
-                             values.data(), lengths.data(), insert.formats.data(), 0) == 1;
+std::string MultiRowInsert(size_t rows) {
+  std::string sql = "INSERT INTO results (" QM_RECORD_TEXT_COLUMNS
+                    ", average_ms, report, validation_file, search_key, delete_token_sha256) VALUES ";
+  int parameter = 0;
+  for (size_t row = 0; row < rows; ++row) {
+    sql += row == 0 ? "(" : ", (";
+    for (int column = 0; column < INSERT_COLUMNS; ++column)
+      sql += (column == 0 ? "$" : ", $") + std::to_string(++parameter);
+    sql += ")";
   }
-  if (!ok || PQpipelineSync(connection) != 1) return Failed(connection, "adding results", error);
+  return sql + " ON CONFLICT (report_sha256) DO NOTHING RETURNING id, report_sha256";
+}
+
+// Records [first, end) in one statement. A report stored before, or earlier
+// in the same statement, gives Duplicate with no id yet.
+bool InsertRows(PGconn* connection, ResultRecord* const* records, const std::string* keys, size_t first,
+                size_t end, StoreStatus* statuses, std::string* error) {
+  Parameters all;
   for (size_t i = first; i < end; ++i) {
-    Result added = NextAnswer(connection);
-    if (added == nullptr) return Failed(connection, "adding results", error);
-    if (!ok) continue;  // the rest are aborted; read on to the sync
-    ok = Succeeded(added, PGRES_TUPLES_OK);
-    if (!ok) {
-      *error = "PostgreSQL: adding a result: " + std::string(PQresultErrorMessage(added.get()));
-      while (!error->empty() && error->back() == '\n') error->pop_back();
-    } else if (PQntuples(added.get()) == 1) {
-      records[i]->id = IntegerValue(added, 0, 0);
-      statuses[i] = StoreStatus::Ok;
-    } else {
-      statuses[i] = StoreStatus::Duplicate;
-    }
+    Parameters row = InsertParameters(*records[i], keys[i]);
+    all.values.insert(all.values.end(), row.values.begin(), row.values.end());
+    all.formats.insert(all.formats.end(), row.formats.begin(), row.formats.end());
   }
-  const Result synced(PQgetResult(connection), PQclear);
-  return Succeeded(synced, PGRES_PIPELINE_SYNC) ? ok : Failed(connection, "adding results", error);
+  std::vector<const char*> values;
+  std::vector<int> lengths;
+  for (const std::string& value : all.values) {
+    values.push_back(value.data());
+    lengths.push_back(static_cast<int>(value.size()));
+  }
+  const Result added(
+      PQexecParams(connection, MultiRowInsert(end - first).c_str(), static_cast<int>(values.size()), nullptr,
+                   values.data(), lengths.data(), all.formats.data(), 0),
+      PQclear);
+  if (!Succeeded(added, PGRES_TUPLES_OK)) {
+    Failure(connection, "adding results", error);
+    return false;
+  }
+  std::map<std::string, int64_t> ids;
+  for (int row = 0; row < PQntuples(added.get()); ++row)
+    ids[Value(added, row, 1)] = IntegerValue(added, row, 0);
+  for (size_t i = first; i < end; ++i) {
+    const auto found = ids.find(records[i]->reportSha256);
+    statuses[i] = found == ids.end() ? StoreStatus::Duplicate : StoreStatus::Ok;
+    if (found == ids.end()) continue;
+    records[i]->id = found->second;
+    ids.erase(found);  // a second copy in this statement is a duplicate of the first
+  }
+  return true;
 }
 
-// A batch's inserts in the open transaction, pipelined, then the ids of
-// reports that were stored already.
-bool InsertPipelined(PGconn* connection, ResultRecord* const* records, const std::string* keys, size_t count,
-                     StoreStatus* statuses, std::string* error) {
-  if (PQenterPipelineMode(connection) != 1) return Failed(connection, "adding results", error);
-  bool ok = true;
-  for (size_t first = 0; ok && first < count; first += PIPELINE_WINDOW)
-    ok = InsertWindow(connection, records, keys, first, std::min(count, first + PIPELINE_WINDOW), statuses,
-                      error);
-  if (PQexitPipelineMode(connection) != 1 && ok) ok = Failed(connection, "adding results", error);
-  for (size_t i = 0; ok && i < count; ++i)
-    if (statuses[i] == StoreStatus::Duplicate)
-      ok = FindDuplicate(connection, records[i], error) != StoreStatus::Failed;
-  return ok;
+// A batch's inserts in the open transaction, then the ids of the reports
+// that were stored already.
+bool InsertMany(PGconn* connection, ResultRecord* const* records, const std::string* keys, size_t count,
+                StoreStatus* statuses, std::string* error) {
+  for (size_t first = 0; first < count; first += ROWS_PER_INSERT)
+    if (!InsertRows(connection, records, keys, first, std::min(count, first + ROWS_PER_INSERT), statuses,
+                    error))
+      return false;
+  for (size_t i = 0; i < count; ++i)
+    if (statuses[i] == StoreStatus::Duplicate &&
+        FindDuplicate(connection, records[i], error) == StoreStatus::Failed)
+      return false;
+  return true;
 }
 
 StoreStatus Add(void* db, ResultRecord* const* records, const std::string* keys, size_t count,
@@ -393,7 +395,7 @@ StoreStatus Add(void* db, ResultRecord* const* records, const std::string* keys,
   if (count == 1) return statuses[0] = Insert(lease.connection, records[0], keys[0], error);
   // One commit for all: the server syncs its log once, not once per result.
   if (!Execute(lease.connection, "BEGIN", error)) return StoreStatus::Failed;
-  if (!InsertPipelined(lease.connection, records, keys, count, statuses, error)) {
+  if (!InsertMany(lease.connection, records, keys, count, statuses, error)) {
     std::fill(statuses, statuses + count, StoreStatus::Failed);
     std::string ignored;
     Execute(lease.connection, "ROLLBACK", &ignored);
