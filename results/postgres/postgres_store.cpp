@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <map>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "results/connection_pool.h"
 #include "results/postgres/postgres_schema.h"
@@ -122,23 +124,30 @@ struct Parameters {
 
 using Result = std::unique_ptr<PGresult, decltype(&PQclear)>;
 
+// libpq's view of parameters: a pointer to each value and its length.
+struct ParameterView {
+  std::vector<const char*> values;
+  std::vector<int> lengths;
+  explicit ParameterView(const Parameters& parameters) {
+    for (const std::string& value : parameters.values) {
+      values.push_back(value.data());
+      lengths.push_back(static_cast<int>(value.size()));
+    }
+  }
+  int count() const { return static_cast<int>(values.size()); }
+};
+
 // The prepared statement; or, planned afresh for these values, its text:
 // for a search, whose best plan depends on how many results match.
 Result Run(PGconn* connection, StoreStatement statement, const Parameters& parameters,
            bool planAfresh = false) {
-  std::vector<const char*> values;
-  std::vector<int> lengths;
-  for (const std::string& value : parameters.values) {
-    values.push_back(value.data());
-    lengths.push_back(static_cast<int>(value.size()));
-  }
-  const int count = static_cast<int>(values.size());
+  const ParameterView view(parameters);
   if (planAfresh)
-    return Result(PQexecParams(connection, STATEMENT_SQL[statement], count, nullptr, values.data(),
-                               lengths.data(), parameters.formats.data(), 0),
+    return Result(PQexecParams(connection, STATEMENT_SQL[statement], view.count(), nullptr,
+                               view.values.data(), view.lengths.data(), parameters.formats.data(), 0),
                   PQclear);
-  return Result(PQexecPrepared(connection, STATEMENT_NAMES[statement], count, values.data(), lengths.data(),
-                               parameters.formats.data(), 0),
+  return Result(PQexecPrepared(connection, STATEMENT_NAMES[statement], view.count(), view.values.data(),
+                               view.lengths.data(), parameters.formats.data(), 0),
                 PQclear);
 }
 
@@ -346,16 +355,10 @@ bool InsertRows(PGconn* connection, ResultRecord* const* records, const std::str
     all.values.insert(all.values.end(), row.values.begin(), row.values.end());
     all.formats.insert(all.formats.end(), row.formats.begin(), row.formats.end());
   }
-  std::vector<const char*> values;
-  std::vector<int> lengths;
-  for (const std::string& value : all.values) {
-    values.push_back(value.data());
-    lengths.push_back(static_cast<int>(value.size()));
-  }
-  const Result added(
-      PQexecParams(connection, MultiRowInsert(end - first).c_str(), static_cast<int>(values.size()), nullptr,
-                   values.data(), lengths.data(), all.formats.data(), 0),
-      PQclear);
+  const ParameterView view(all);
+  const Result added(PQexecParams(connection, MultiRowInsert(end - first).c_str(), view.count(), nullptr,
+                                  view.values.data(), view.lengths.data(), all.formats.data(), 0),
+                     PQclear);
   if (!Succeeded(added, PGRES_TUPLES_OK)) {
     Failure(connection, "adding results", error);
     return false;
