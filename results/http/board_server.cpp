@@ -78,6 +78,7 @@ constexpr int RETRY_AFTER_SECONDS = 1;
 constexpr size_t MAX_METHOD_BYTES = 32;
 constexpr uint64_t LINGER_BYTES = 1 << 20;
 constexpr int64_t LINGER_MS = 2000;
+constexpr int64_t CANCEL_AGAIN_MS = 50;
 
 enum class Phase { Waiting, Header, Body, Working, Writing, Closed };
 
@@ -149,6 +150,24 @@ void CloseSession(const SessionPtr& s) {
   s->Forget();
 }
 
+// Ends what the connection waits for, at its deadline. A header, a body or
+// a reply is read or written in several operations one after another, and
+// a cancel that falls between two of them finds nothing to cancel, while
+// the next one would wait without a bound (a client dripping a header byte
+// by byte could keep a connection for hours). So the cancel is repeated
+// every CANCEL_AGAIN_MS until the waiting side has seen it: arming the
+// timer anew, or cancelling it, stops the repeats.
+void CancelWaiting(const SessionPtr& s) {
+  s->timedOut = true;
+  boost::system::error_code ignored;
+  s->socket.cancel(ignored);
+  s->timer.expires_after(std::chrono::milliseconds(CANCEL_AGAIN_MS));
+  s->timer.async_wait([s](boost::system::error_code ec) {
+    if (ec || s->phase == Phase::Closed) return;
+    CancelWaiting(s);
+  });
+}
+
 // Arms the connection's one timer: at the deadline, whatever it waits for
 // is cancelled and its handler sees timedOut.
 void ArmTimer(const SessionPtr& s, Clock::time_point deadline) {
@@ -156,9 +175,7 @@ void ArmTimer(const SessionPtr& s, Clock::time_point deadline) {
   s->timer.expires_at(deadline);
   s->timer.async_wait([s](boost::system::error_code ec) {
     if (ec || s->phase == Phase::Closed) return;
-    s->timedOut = true;
-    boost::system::error_code ignored;
-    s->socket.cancel(ignored);
+    CancelWaiting(s);
   });
 }
 
@@ -557,12 +574,7 @@ void CheckBodyRate(const SessionPtr& s) {
     uint64_t wanted = static_cast<uint64_t>(settings.bodyMinBytesPerSecond * settings.bodyWindowMs / 1000);
     const auto length = s->parser->content_length_remaining();
     if (length && *length < wanted) wanted = *length;
-    if (seen - s->bodySeen < wanted) {
-      s->timedOut = true;
-      boost::system::error_code ignored;
-      s->socket.cancel(ignored);
-      return;
-    }
+    if (seen - s->bodySeen < wanted) return CancelWaiting(s);
     s->bodySeen = seen;
     CheckBodyRate(s);
   });
@@ -632,9 +644,7 @@ void ReadRequest(const SessionPtr& s) {
         s->requestStart + std::chrono::milliseconds(s->server->settings.headerTimeoutMs);
     const bool started = s->parser->got_some() || s->buffer.size() > 0;
     if (started && Clock::now() < headerDeadline) return ArmTimer(s, headerDeadline);
-    s->timedOut = true;
-    boost::system::error_code ignored;
-    s->socket.cancel(ignored);
+    CancelWaiting(s);
   });
   http::async_read_header(s->socket, s->buffer, *s->parser,
                           [s](boost::system::error_code ec, size_t) { OnHeader(s, ec); });

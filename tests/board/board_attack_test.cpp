@@ -4,9 +4,11 @@
 // address, who a trusted proxy may say the client is, and the metrics.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <deque>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "results/http/board_server.h"
@@ -177,6 +179,32 @@ TEST_F(Attack, SlowAndIdleConnectionsAreEnded) {
   EXPECT_EQ(rest, "") << "an idle connection is closed quietly";
   std::string slowPending;
   EXPECT_EQ(ReadRawReply(slowBody, &slowPending).status, 408);
+  EXPECT_TRUE(Healthy());
+}
+
+// A header dripped without a pause keeps the server's reads completing one
+// after another; the deadline's cancel can fall between two of them, and it
+// must still end the request. Forty connections make that moment likely.
+TEST_F(Attack, HeadersDrippedWithoutAPauseAreAllRefusedAtTheirDeadline) {
+  settings_.maxConnectionsPerAddress = 0;
+  Start();
+  constexpr size_t CONNECTIONS = 120;
+  std::vector<RawClient*> dripping;
+  for (size_t i = 0; i < CONNECTIONS; ++i) dripping.push_back(Connect());
+  const std::string header = "GET /healthz HTTP/1.1\r\nHost: x\r\nX-Slow: " + std::string(8000, 'a');
+  std::vector<size_t> sent(CONNECTIONS, 0);
+  std::vector<bool> open(CONNECTIONS, true);
+  // A byte on each connection about every millisecond, past the deadline.
+  const auto until =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(2 * settings_.headerTimeoutMs);
+  while (std::chrono::steady_clock::now() < until) {
+    for (size_t i = 0; i < CONNECTIONS; ++i)
+      if (open[i] && sent[i] < header.size()) open[i] = SendRaw(dripping[i], header.substr(sent[i]++, 1));
+  }
+  for (size_t i = 0; i < CONNECTIONS; ++i) {
+    std::string pending;
+    EXPECT_EQ(ReadRawReply(dripping[i], &pending).status, 408) << "connection " << i;
+  }
   EXPECT_TRUE(Healthy());
 }
 
