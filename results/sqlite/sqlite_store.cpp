@@ -301,26 +301,18 @@ void FailGroup(GroupedWrite* const* writes, size_t count, const std::string& err
 // to be kept in memory, where a savepoint over a thousand imported records
 // grows it onto the disk: two writes for every page each statement changes.
 bool RunWrite(Connection* connection, GroupedWrite* write, bool alone) {
-  if (alone) {
-    for (size_t i = 0; i < write->count; ++i) {
-      write->statuses[i] = Insert(connection, write->records[i], write->keys[i], &write->error);
-      if (write->statuses[i] == StoreStatus::Failed) return false;
-    }
-    write->outcome = write->count == 1 ? write->statuses[0] : StoreStatus::Ok;
-    return true;
-  }
-  if (!Run(connection, "SAVEPOINT upload", "starting an upload", &write->error)) return false;
+  if (!alone && !Run(connection, "SAVEPOINT upload", "starting an upload", &write->error)) return false;
   for (size_t i = 0; i < write->count; ++i) {
     write->statuses[i] = Insert(connection, write->records[i], write->keys[i], &write->error);
     if (write->statuses[i] != StoreStatus::Failed) continue;
     FailWrite(write, write->error);
-    if (sqlite3_get_autocommit(connection->db) != 0) return false;
+    if (alone || sqlite3_get_autocommit(connection->db) != 0) return false;
     std::string error;
     return Run(connection, "ROLLBACK TO upload", "taking back an upload", &error) &&
            Run(connection, "RELEASE upload", "taking back an upload", &error);
   }
   write->outcome = write->count == 1 ? write->statuses[0] : StoreStatus::Ok;
-  return Run(connection, "RELEASE upload", "keeping an upload", &write->error);
+  return alone || Run(connection, "RELEASE upload", "keeping an upload", &write->error);
 }
 
 // SQLite has rolled back the whole transaction itself after some errors.
@@ -332,11 +324,11 @@ void RollBackIfOpen(sqlite3* db) {
 // A transaction that adds rows defers their search index and indexes them
 // all in its last statements: one FTS5 segment for the lot rather than one
 // for each row (the schema's insert trigger says why).
-constexpr const char* DEFER_SEARCH_INDEX = "INSERT INTO search_index_deferred VALUES (1)";
-constexpr const char* INDEX_DEFERRED_ROWS =
+constexpr const char* BEGIN_ADDING_ROWS = "BEGIN IMMEDIATE; INSERT INTO search_index_deferred VALUES (1)";
+constexpr const char* COMMIT_ADDED_ROWS =
     "INSERT INTO result_search (rowid, search_key)"
     " SELECT id, search_key FROM results WHERE id IN (SELECT id FROM search_index_pending);"
-    "DELETE FROM search_index_pending; DELETE FROM search_index_deferred";
+    "DELETE FROM search_index_pending; DELETE FROM search_index_deferred; COMMIT";
 
 // The group's commit: none of its writes is Ok before COMMIT has returned,
 // so none is answered before it is on the disk; a failed commit fails all.
@@ -345,8 +337,7 @@ void CommitWrites(Database* database, GroupedWrite* const* writes, size_t count)
   Lease<Connection> lease(database->pool, &error);
   if (lease.connection == nullptr) return FailGroup(writes, count, error);
   Connection* connection = lease.connection;
-  if (!Run(connection, "BEGIN IMMEDIATE", "starting a write", &error)) return FailGroup(writes, count, error);
-  if (!Run(connection, DEFER_SEARCH_INDEX, "starting a write", &error)) {
+  if (!Run(connection, BEGIN_ADDING_ROWS, "starting a write", &error)) {
     RollBackIfOpen(connection->db);
     return FailGroup(writes, count, error);
   }
@@ -356,9 +347,7 @@ void CommitWrites(Database* database, GroupedWrite* const* writes, size_t count)
     RollBackIfOpen(connection->db);
     return FailGroup(writes, count, error);
   }
-  if (Run(connection, INDEX_DEFERRED_ROWS, "indexing results for search", &error) &&
-      Run(connection, "COMMIT", "committing results", &error))
-    return;
+  if (Run(connection, COMMIT_ADDED_ROWS, "committing results", &error)) return;
   RollBackIfOpen(connection->db);
   FailGroup(writes, count, error);
 }
@@ -587,8 +576,7 @@ StoreStatus Restore(void* db, const ResultRecord* records, const std::string* ke
   WriteAccess access(static_cast<Database*>(db), error);
   if (!access.ready) return StoreStatus::Failed;
   Lease<Connection>& lease = access.lease;
-  if (!Execute(lease.connection->db, "BEGIN IMMEDIATE", error)) return StoreStatus::Failed;
-  if (!Execute(lease.connection->db, DEFER_SEARCH_INDEX, error)) {
+  if (!Execute(lease.connection->db, BEGIN_ADDING_ROWS, error)) {
     RollBackIfOpen(lease.connection->db);
     return StoreStatus::Failed;
   }
@@ -608,9 +596,7 @@ StoreStatus Restore(void* db, const ResultRecord* records, const std::string* ke
       return failed;
     }
   }
-  if (Execute(lease.connection->db, INDEX_DEFERRED_ROWS, error) &&
-      Execute(lease.connection->db, "COMMIT", error))
-    return StoreStatus::Ok;
+  if (Execute(lease.connection->db, COMMIT_ADDED_ROWS, error)) return StoreStatus::Ok;
   RollBackIfOpen(lease.connection->db);
   return StoreStatus::Failed;
 }
